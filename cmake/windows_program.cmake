@@ -1,0 +1,11 @@
+# How both programs are linked: GUI subsystem, the C++ run-time linked in so
+# that only system DLLs are imported, and nothing that changes from build to
+# build (time stamps, paths) in the image.
+function(keepsnap_windows_program target)
+  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  if(MINGW)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+                        -Wl,--no-insert-timestamp -Wl,--build-id=none -s)
+  endif()
+endfunction()

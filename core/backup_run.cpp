@@ -1,0 +1,76 @@
+#include "core/backup_run.h"
+
+#include "core/command_line.h"
+
+namespace keepsnap {
+
+const char kErrorCaption[] = "UNEXPECTED ERROR";
+const char kNoDateMessage[] = "Unable to retrieve file last modified time.";
+const char kCopyFailedMessage[] = "Unable to copy file, ensure that the file name/path is valid.";
+
+ModifierState ModifiersFromKeyboard(const unsigned char keys[256]) {
+  ModifierState state;
+  state.shiftHeld = keys[kShiftKey] > 1;
+  state.folderKeyHeld = keys[kFolderKey] > 1;
+  return state;
+}
+
+BackupTarget ChooseTarget(const ModifierState& keys) {
+  if (!keys.shiftHeld) return BackupTarget::SameFolder;
+  return keys.folderKeyHeld ? BackupTarget::BackupFolder : BackupTarget::NewName;
+}
+
+namespace {
+
+bool DateFor(const BackupSettings& settings, SourceFile* source, BackupPlatform& platform, CalendarDate* date) {
+  if (!UsesFileDate(settings)) {
+    *date = platform.Today();
+    return true;
+  }
+  return source != nullptr && source->LastWriteDate(date);
+}
+
+}  // namespace
+
+void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
+  unsigned char keys[256] = {0};
+  platform.ReadKeyboardState(keys);
+  const ModifierState modifiers = ModifiersFromKeyboard(keys);
+  const BackupSettings settings = platform.ReadSettings();
+
+  // Without a long form (the file is gone, or the shell quoted the path) the
+  // command-line text is the best name there is; open or copy then tell.
+  std::string path;
+  if (!platform.LongPathOf(commandLinePath, &path)) path = WithoutEnclosingQuotes(commandLinePath);
+
+  // The handle belongs to the run: the unique_ptr closes it on every way out.
+  const std::unique_ptr<SourceFile> source = platform.OpenSource(path);
+
+  CalendarDate date;
+  if (!DateFor(settings, source.get(), platform, &date)) {
+    platform.ShowError(kNoDateMessage);
+    return;
+  }
+  const std::string stamp = MakeDateStamp(settings, date);
+  const CodePage& cp = platform.AnsiCodePage();
+
+  // Silence means success, so every failed copy is shown.
+  switch (ChooseTarget(modifiers)) {
+    case BackupTarget::SameFolder:
+      if (!platform.CopyFile(path, SameFolderTarget(path, stamp, cp))) platform.ShowError(kCopyFailedMessage);
+      break;
+    case BackupTarget::BackupFolder:
+      platform.CreateFolder(BackupFolderPath(path, settings, cp));  // may exist already
+      if (!platform.CopyFile(path, BackupFolderTarget(path, settings, stamp, cp)))
+        platform.ShowError(kCopyFailedMessage);
+      break;
+    case BackupTarget::NewName: {
+      std::string name = SameFolderTarget(path, stamp, cp);
+      if (!platform.AskNewName(&name)) break;
+      if (!platform.CopyFile(path, name)) platform.ShowError(kCopyFailedMessage);
+      break;
+    }
+  }
+}
+
+}  // namespace keepsnap

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "core/code_page.h"
+#include "core/settings.h"
+
+namespace keepsnap {
+
+// A local date as the calendar fields of a SYSTEMTIME give it.
+struct CalendarDate {
+  unsigned short year;
+  unsigned short month;
+  unsigned short day;
+};
+
+std::string PadTwo(const std::string& text);
+
+// The date as the settings ask for it, e.g. 2003-09-20 or 09.20.2003.
+std::string MakeDateStamp(const BackupSettings& settings, const CalendarDate& date);
+
+// Byte index of the last `c` that is a character of its own (not the second
+// byte of a double-byte character), or -1.
+int LastIndexOf(const std::string& path, char c, const CodePage& cp);
+
+// Splitting a source path. A dot before the last backslash belongs to a
+// folder; a dot at index 0 starts no extension.
+std::string ExtensionOf(const std::string& path, const CodePage& cp);
+std::string StripExtension(const std::string& path, const CodePage& cp);
+std::string FolderOf(const std::string& path, const CodePage& cp);
+std::string FileNameOf(const std::string& path, const CodePage& cp);
+
+// Backup names; the file name and the stamp are always joined by "-".
+std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp);
+std::string BackupFolderPath(const std::string& path, const BackupSettings& settings, const CodePage& cp);
+std::string BackupFolderTarget(const std::string& path, const BackupSettings& settings,
+                               const std::string& stamp, const CodePage& cp);
+
+}  // namespace keepsnap

@@ -1,0 +1,42 @@
+#include "core/settings.h"
+
+namespace keepsnap {
+
+const char kDateModeKey[] = "Software\\Morvane\\Keepsnap\\date_mode\\";
+const char kDateSeparatorKey[] = "Software\\Morvane\\Keepsnap\\date_separator";
+const char kDateToUseKey[] = "Software\\Morvane\\Keepsnap\\date_to_use";
+const char kBackupFolderKey[] = "Software\\Morvane\\Keepsnap\\backup_folder";
+
+std::string DecodeStoredText(const StoredValue& value, unsigned long room) {
+  if (value.status != StoredValue::kRead) return std::string();
+  std::string::size_type end = value.bytes.find('\0');
+  if (end != std::string::npos) return value.bytes.substr(0, end);
+  // No terminator among the returned bytes. If they filled the room the
+  // value is longer than the room allows: a cut-off name must not be used.
+  if (value.bytes.size() >= room) return std::string();
+  return value.bytes;
+}
+
+BackupSettings ReadSettings(SettingsSource& source) {
+  BackupSettings settings;
+  settings.date_mode = DecodeStoredText(source.ReadDefaultValue(kDateModeKey, kIndexRoom), kIndexRoom);
+  settings.date_separator =
+      DecodeStoredText(source.ReadDefaultValue(kDateSeparatorKey, kIndexRoom), kIndexRoom);
+  settings.date_to_use = DecodeStoredText(source.ReadDefaultValue(kDateToUseKey, kIndexRoom), kIndexRoom);
+  settings.backup_folder =
+      DecodeStoredText(source.ReadDefaultValue(kBackupFolderKey, kFolderRoom), kFolderRoom);
+  return settings;
+}
+
+bool YearFirst(const BackupSettings& settings) { return settings.date_mode == "0"; }
+
+const char* SeparatorFor(const BackupSettings& settings) {
+  if (settings.date_separator == "0") return "";
+  if (settings.date_separator == "1") return "-";
+  if (settings.date_separator == "2") return "_";
+  return ".";
+}
+
+bool UsesFileDate(const BackupSettings& settings) { return settings.date_to_use == "0"; }
+
+}  // namespace keepsnap

@@ -1,0 +1,110 @@
+#include "core/setup_update.h"
+
+#include "core/names.h"
+
+namespace keepsnap {
+
+const char kContextMenuKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kContextMenuCommand[] = "snapcopy.exe %1";
+const char kInstalledProgram[] = "snapcopy.exe";
+
+const char kFolderTooLongMessage[] = "Backup folder name must be 25 characters or less.";
+const char kConfirmMessage[] = "Update your Morvane Keepsnap property settings?";
+const char kConfirmCaption[] = "CONFIRM";
+const char kFinishedCaption[] = "FINISHED";
+
+namespace {
+
+struct ReportLines {
+  const char* created;
+  const char* notCreated;
+  const char* saved;
+  const char* notSaved;
+};
+
+const ReportLines kDateModeLines = {
+    "Updated date mode registry key", "Error creating date mode registry key",
+    "\nSaved date mode registry key value", "\nError saving date mode registry key value"};
+const ReportLines kDateSeparatorLines = {
+    "\nUpdated date separator registry key", "\nError creating date separator registry key",
+    "\nSaved date separator registry key value", "\nError saving date separator registry key value"};
+const ReportLines kDateToUseLines = {
+    "\nUpdated date to use  registry key", "\nError creating date to use registry key",
+    "\nSaved date to use registry key value", "\nError saving date to use registry key value"};
+const ReportLines kBackupFolderLines = {
+    "\nUpdated backup folder registry key", "\nError creating backup folder registry key",
+    "\nSaved backup folder registry key value", "\nError saving backup folder registry key value"};
+
+bool Save(SettingsSink& sink, const char* keyPath, const std::string& text, const ReportLines& lines,
+          std::string* report) {
+  const WriteOutcome outcome = sink.WriteSetting(keyPath, text);
+  // A key that could not be created has had no value written to it either.
+  const bool saved = outcome.created && outcome.saved;
+  *report += outcome.created ? lines.created : lines.notCreated;
+  *report += saved ? lines.saved : lines.notSaved;
+  return saved;
+}
+
+// The three indexes are radio positions, 0 to 3; stored as their decimal text.
+std::string IndexText(int index) { return std::to_string(index); }
+
+}  // namespace
+
+SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int source, const std::string& folder) {
+  SavedSettings result;
+  result.allSaved = true;
+  result.allSaved &= Save(sink, kDateModeKey, IndexText(order), kDateModeLines, &result.report);
+  result.allSaved &= Save(sink, kDateSeparatorKey, IndexText(separator), kDateSeparatorLines, &result.report);
+  result.allSaved &= Save(sink, kDateToUseKey, IndexText(source), kDateToUseLines, &result.report);
+  result.allSaved &= Save(sink, kBackupFolderKey, folder, kBackupFolderLines, &result.report);
+  return result;
+}
+
+bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
+  if (!haveOwnPath) return false;
+  const int slash = LastIndexOf(ownPath, '\\', platform.AnsiCodePage());
+  if (slash < 0) return false;
+  std::string windows;
+  if (!platform.WindowsDirectory(&windows)) return false;
+  const std::string source = ownPath.substr(0, slash) + "\\" + kInstalledProgram;
+  const std::string target = windows + "\\" + kInstalledProgram;
+  return platform.CopyFile(source, target);
+}
+
+WriteOutcome RegisterContextMenu(SetupPlatform& platform) {
+  WriteOutcome outcome = platform.RegisterCommand(kContextMenuKey, kContextMenuCommand);
+  outcome.saved = outcome.created && outcome.saved;
+  return outcome;
+}
+
+std::string FinalReport(const SavedSettings& saved, bool installed, const WriteOutcome& menu) {
+  const bool complete = saved.allSaved && installed && menu.created && menu.saved;
+  std::string text = complete ? "Successfully updated Morvane Keepsnap" : "Morvane Keepsnap was NOT fully updated";
+  text += "\n\nDetails...\n";
+  text += saved.report;
+  text += installed ? "\nCopied snapcopy.exe to the Windows directory"
+                    : "\nError copying snapcopy.exe to the Windows directory";
+  text += menu.created ? "\n- Registry key created -" : "\n- Registry key NOT created -";
+  text += menu.saved ? "\n- Registry value set -" : "\n- Registry NOT value set -";
+  return text;
+}
+
+void ApplySettings(SetupView& view, SetupPlatform& platform) {
+  const SetupChoices choices = view.ReadControls();
+  if (choices.folderName.size() > kMaxFolderName) {
+    view.ShowFolderTooLong();
+    return;
+  }
+  std::string ownPath;
+  const bool haveOwnPath = platform.OwnPath(&ownPath);
+  if (!view.Confirm()) return;
+
+  const bool installed = InstallBackupCommand(haveOwnPath, ownPath, platform);
+  const WriteOutcome menu = RegisterContextMenu(platform);
+  const SavedSettings saved =
+      SaveSettings(platform, choices.dateOrder, choices.separator, choices.dateSource, choices.folderName);
+  view.ShowReport(FinalReport(saved, installed, menu));
+  view.Close();
+}
+
+}  // namespace keepsnap

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+
+#include "core/code_page.h"
+#include "core/settings.h"
+
+namespace keepsnap {
+
+extern const char kContextMenuKey[];  // under HKEY_CLASSES_ROOT
+extern const char kContextMenuCommand[];
+extern const char kInstalledProgram[];
+const std::string::size_type kMaxFolderName = 25;
+
+extern const char kFolderTooLongMessage[];
+extern const char kConfirmMessage[];
+extern const char kConfirmCaption[];
+extern const char kFinishedCaption[];
+
+// The choices of the setup dialog, as read back from its controls.
+struct SetupChoices {
+  int dateOrder;
+  int separator;
+  int dateSource;
+  std::string folderName;
+};
+
+// What the setup dialog offers the update.
+class SetupView {
+ public:
+  virtual ~SetupView() {}
+  virtual SetupChoices ReadControls() = 0;
+  virtual void ShowFolderTooLong() = 0;  // the message, then the focus back into the folder box
+  virtual bool Confirm() = 0;            // true only for Yes
+  virtual void ShowReport(const std::string& text) = 0;
+  virtual void Close() = 0;
+};
+
+// What the update asks of the operating system.
+class SetupPlatform : public SettingsSink {
+ public:
+  // False when the path does not fit or cannot be had: never a cut-off path.
+  virtual bool OwnPath(std::string* path) = 0;
+  virtual bool WindowsDirectory(std::string* path) = 0;
+  virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
+  // Creates (or opens) the key under HKEY_CLASSES_ROOT and sets its default value.
+  virtual WriteOutcome RegisterCommand(const char* keyPath, const char* command) = 0;
+  virtual const CodePage& AnsiCodePage() = 0;
+};
+
+// The eight report lines of the four settings, two per key.
+struct SavedSettings {
+  std::string report;
+  bool allSaved;
+};
+SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int source, const std::string& folder);
+
+// Copies snapcopy.exe from beside the setup program into the Windows directory.
+bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
+
+WriteOutcome RegisterContextMenu(SetupPlatform& platform);
+
+// The text of the final box: headline, details, and every step's outcome.
+std::string FinalReport(const SavedSettings& saved, bool installed, const WriteOutcome& menu);
+
+// What the Update button does.
+void ApplySettings(SetupView& view, SetupPlatform& platform);
+
+}  // namespace keepsnap

@@ -1,0 +1,101 @@
+#include "core/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace keepsnap {
+namespace {
+
+// A registry that answers as the Win32 query does for a given room.
+class FakeRegistry : public SettingsSource {
+ public:
+  std::map<std::string, std::string> values;  // key path -> stored bytes
+  std::vector<std::pair<std::string, unsigned long>> asked;
+
+  StoredValue ReadDefaultValue(const char* keyPath, unsigned long room) override {
+    asked.emplace_back(keyPath, room);
+    auto it = values.find(keyPath);
+    if (it == values.end()) return StoredValue{StoredValue::kAbsent, ""};
+    if (it->second.size() > room) return StoredValue{StoredValue::kTooLong, ""};
+    return StoredValue{StoredValue::kRead, it->second};
+  }
+};
+
+std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
+
+// Catches wrong key paths, a wrong order or a wrong room per key.
+TEST(ReadSettings, ReadsFourKeysInOrderWithTheirRoom) {
+  FakeRegistry registry;
+  registry.values[kDateModeKey] = Sz("0");
+  registry.values[kDateSeparatorKey] = Sz("1");
+  registry.values[kDateToUseKey] = Sz("0");
+  registry.values[kBackupFolderKey] = Sz("backup");
+  const BackupSettings s = ReadSettings(registry);
+  EXPECT_EQ("0", s.date_mode);
+  EXPECT_EQ("1", s.date_separator);
+  EXPECT_EQ("0", s.date_to_use);
+  EXPECT_EQ("backup", s.backup_folder);
+
+  const std::vector<std::pair<std::string, unsigned long>> expected = {
+      {"Software\\Morvane\\Keepsnap\\date_mode\\", 2},
+      {"Software\\Morvane\\Keepsnap\\date_separator", 2},
+      {"Software\\Morvane\\Keepsnap\\date_to_use", 2},
+      {"Software\\Morvane\\Keepsnap\\backup_folder", 128}};
+  EXPECT_EQ(expected, registry.asked);
+}
+
+// Nothing stored: the documented fallbacks.
+TEST(ReadSettings, NothingStoredMeansFallbacks) {
+  FakeRegistry registry;
+  const BackupSettings s = ReadSettings(registry);
+  EXPECT_EQ("", s.backup_folder);
+  EXPECT_FALSE(YearFirst(s));
+  EXPECT_STREQ(".", SeparatorFor(s));
+  EXPECT_FALSE(UsesFileDate(s));
+}
+
+// A 127-character folder fills the room with its terminator and is read whole.
+TEST(ReadSettings, LongestFolderReadWhole) {
+  FakeRegistry registry;
+  registry.values[kBackupFolderKey] = Sz(std::string(127, 'f'));
+  EXPECT_EQ(std::string(127, 'f'), ReadSettings(registry).backup_folder);
+}
+
+// Catches garbage or a cut-off name from values that do not fit their room or
+// lack their terminator.
+TEST(DecodeStoredText, NeverReadsPastWhatFits) {
+  EXPECT_EQ("", DecodeStoredText({StoredValue::kTooLong, ""}, kIndexRoom));
+  EXPECT_EQ("", DecodeStoredText({StoredValue::kAbsent, ""}, kFolderRoom));
+  EXPECT_EQ("1", DecodeStoredText({StoredValue::kRead, "1"}, kIndexRoom));            // no NUL, room for one
+  EXPECT_EQ("", DecodeStoredText({StoredValue::kRead, "12"}, kIndexRoom));            // no NUL, no room for one
+  EXPECT_EQ("", DecodeStoredText({StoredValue::kRead, std::string(128, 'f')}, kFolderRoom));
+  EXPECT_EQ("ab", DecodeStoredText({StoredValue::kRead, std::string("ab\0cd", 5)}, kFolderRoom));
+  EXPECT_EQ("", DecodeStoredText({StoredValue::kRead, ""}, kIndexRoom));
+}
+
+// Only "0", "1" and "2" change the separator; only exactly "0" picks year
+// first and the file date.
+TEST(SettingsMeaning, ExactComparisons) {
+  BackupSettings s;
+  const char* separators[][2] = {{"0", ""}, {"1", "-"}, {"2", "_"}, {"3", "."}, {"7", "."}, {"", "."}, {"x", "."}};
+  for (auto& row : separators) {
+    s.date_separator = row[0];
+    EXPECT_STREQ(row[1], SeparatorFor(s)) << row[0];
+  }
+  for (const char* text : {"1", "a", "", " 0"}) {
+    s.date_mode = text;
+    s.date_to_use = text;
+    EXPECT_FALSE(YearFirst(s)) << text;
+    EXPECT_FALSE(UsesFileDate(s)) << text;
+  }
+  s.date_mode = "0";
+  s.date_to_use = "0";
+  EXPECT_TRUE(YearFirst(s));
+  EXPECT_TRUE(UsesFileDate(s));
+}
+
+}  // namespace
+}  // namespace keepsnap

@@ -1,0 +1,227 @@
+#include "core/setup_update.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace keepsnap {
+namespace {
+
+class FakeView : public SetupView {
+ public:
+  SetupChoices choices = {1, 2, 1, "old"};
+  bool answerYes = true;
+  std::vector<std::string> events;
+  std::string report;
+
+  SetupChoices ReadControls() override {
+    events.push_back("read");
+    return choices;
+  }
+  void ShowFolderTooLong() override { events.push_back("too long"); }
+  bool Confirm() override {
+    events.push_back("confirm");
+    return answerYes;
+  }
+  void ShowReport(const std::string& text) override {
+    events.push_back("report");
+    report = text;
+  }
+  void Close() override { events.push_back("close"); }
+};
+
+class FakeSetupPlatform : public SetupPlatform {
+ public:
+  bool ownPathWorks = true;
+  bool windowsWorks = true;
+  bool copyWorks = true;
+  WriteOutcome menuOutcome = {true, true};
+  std::map<std::string, WriteOutcome> settingOutcomes;  // default: both succeed
+  CodePage cp;
+
+  std::vector<std::pair<std::string, std::string>> copies;
+  std::vector<std::pair<std::string, std::string>> writes;  // key path, text
+  std::vector<std::pair<std::string, std::string>> commands;
+
+  bool OwnPath(std::string* path) override {
+    *path = "C:\\Setup Files\\snapsetup.exe";
+    return ownPathWorks;
+  }
+  bool WindowsDirectory(std::string* path) override {
+    *path = "C:\\WINDOWS";
+    return windowsWorks;
+  }
+  bool CopyFile(const std::string& source, const std::string& target) override {
+    copies.emplace_back(source, target);
+    return copyWorks;
+  }
+  WriteOutcome RegisterCommand(const char* keyPath, const char* command) override {
+    commands.emplace_back(keyPath, command);
+    return menuOutcome;
+  }
+  WriteOutcome WriteSetting(const char* keyPath, const std::string& text) override {
+    writes.emplace_back(keyPath, text);
+    auto it = settingOutcomes.find(keyPath);
+    return it == settingOutcomes.end() ? WriteOutcome{true, true} : it->second;
+  }
+  const CodePage& AnsiCodePage() override { return cp; }
+  bool WroteAnything() const { return !copies.empty() || !writes.empty() || !commands.empty(); }
+};
+
+const char kAllSaved[] =
+    "Updated date mode registry key\nSaved date mode registry key value"
+    "\nUpdated date separator registry key\nSaved date separator registry key value"
+    "\nUpdated date to use  registry key\nSaved date to use registry key value"
+    "\nUpdated backup folder registry key\nSaved backup folder registry key value";
+
+// The documented example choices and the whole success text.
+TEST(ApplySettings, ConfirmedUpdateWritesEverythingAndReports) {
+  FakeView view;
+  FakeSetupPlatform platform;
+  ApplySettings(view, platform);
+
+  const std::vector<std::string> events = {"read", "confirm", "report", "close"};
+  EXPECT_EQ(events, view.events);
+  const std::vector<std::pair<std::string, std::string>> writes = {
+      {"Software\\Morvane\\Keepsnap\\date_mode\\", "1"},
+      {"Software\\Morvane\\Keepsnap\\date_separator", "2"},
+      {"Software\\Morvane\\Keepsnap\\date_to_use", "1"},
+      {"Software\\Morvane\\Keepsnap\\backup_folder", "old"}};
+  EXPECT_EQ(writes, platform.writes);
+  ASSERT_EQ(1u, platform.copies.size());
+  EXPECT_EQ("C:\\Setup Files\\snapcopy.exe", platform.copies[0].first);
+  EXPECT_EQ("C:\\WINDOWS\\snapcopy.exe", platform.copies[0].second);
+  ASSERT_EQ(1u, platform.commands.size());
+  EXPECT_EQ("*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\", platform.commands[0].first);
+  EXPECT_EQ("snapcopy.exe %1", platform.commands[0].second);
+  EXPECT_EQ(std::string("Successfully updated Morvane Keepsnap\n\nDetails...\n") + kAllSaved +
+                "\nCopied snapcopy.exe to the Windows directory\n- Registry key created -\n- Registry value set -",
+            view.report);
+}
+
+// 25 characters pass; 26 are refused before anything is asked or written.
+TEST(ApplySettings, FolderNameLengthCheck) {
+  FakeView view;
+  FakeSetupPlatform platform;
+  view.choices.folderName = std::string(26, 'x');
+  ApplySettings(view, platform);
+  EXPECT_EQ((std::vector<std::string>{"read", "too long"}), view.events);
+  EXPECT_FALSE(platform.WroteAnything());
+
+  FakeView ok;
+  ok.choices.folderName = std::string(25, 'x');
+  ApplySettings(ok, platform);
+  EXPECT_EQ("close", ok.events.back());
+
+  FakeView empty;
+  FakeSetupPlatform emptyPlatform;
+  empty.choices.folderName = "";
+  ApplySettings(empty, emptyPlatform);
+  EXPECT_EQ("", emptyPlatform.writes.back().second);
+}
+
+TEST(ApplySettings, NoWritesNothingAndStaysOpen) {
+  FakeView view;
+  FakeSetupPlatform platform;
+  view.answerYes = false;
+  ApplySettings(view, platform);
+  EXPECT_EQ((std::vector<std::string>{"read", "confirm"}), view.events);
+  EXPECT_FALSE(platform.WroteAnything());
+}
+
+// Catches a failure reported under the success headline.
+TEST(ApplySettings, AnyFailedStepChangesTheHeadline) {
+  for (int failing = 0; failing < 5; ++failing) {
+    FakeView view;
+    FakeSetupPlatform platform;
+    switch (failing) {
+      case 0: platform.copyWorks = false; break;
+      case 1: platform.menuOutcome = {false, false}; break;
+      case 2: platform.menuOutcome = {true, false}; break;
+      case 3: platform.settingOutcomes[kDateToUseKey] = {true, false}; break;
+      case 4: platform.settingOutcomes[kBackupFolderKey] = {false, false}; break;
+    }
+    ApplySettings(view, platform);
+    EXPECT_EQ(0u, view.report.find("Morvane Keepsnap was NOT fully updated\n\nDetails...\n")) << failing;
+    EXPECT_EQ(std::string::npos, view.report.find("Successfully")) << failing;
+    EXPECT_EQ(4u, platform.writes.size()) << "every key is written whatever failed";
+    EXPECT_EQ("close", view.events.back());
+  }
+}
+
+// Every step failing: all the error lines, in order, and still one report.
+TEST(ApplySettings, EveryStepFailing) {
+  FakeView view;
+  FakeSetupPlatform platform;
+  platform.copyWorks = false;
+  platform.menuOutcome = {false, true};  // a value "set" on no key is not set
+  for (const char* key : {kDateModeKey, kDateSeparatorKey, kDateToUseKey, kBackupFolderKey})
+    platform.settingOutcomes[key] = {false, true};
+  ApplySettings(view, platform);
+  EXPECT_EQ(
+      "Morvane Keepsnap was NOT fully updated\n\nDetails...\n"
+      "Error creating date mode registry key\nError saving date mode registry key value"
+      "\nError creating date separator registry key\nError saving date separator registry key value"
+      "\nError creating date to use registry key\nError saving date to use registry key value"
+      "\nError creating backup folder registry key\nError saving backup folder registry key value"
+      "\nError copying snapcopy.exe to the Windows directory"
+      "\n- Registry key NOT created -\n- Registry NOT value set -",
+      view.report);
+}
+
+// Every mix of created and saved per key gives its own two lines.
+TEST(SaveSettings, LinesPerOutcome) {
+  const char* keys[] = {kDateModeKey, kDateSeparatorKey, kDateToUseKey, kBackupFolderKey};
+  const char* names[] = {"date mode", "date separator", "date to use", "backup folder"};
+  for (int k = 0; k < 4; ++k) {
+    for (int mix = 0; mix < 2; ++mix) {
+      FakeSetupPlatform platform;
+      platform.settingOutcomes[keys[k]] = mix == 0 ? WriteOutcome{true, false} : WriteOutcome{false, false};
+      const SavedSettings saved = SaveSettings(platform, 0, 0, 0, "backup");
+      EXPECT_FALSE(saved.allSaved);
+      const std::string name = names[k];
+      const std::string lead = k == 0 ? "" : "\n";
+      const std::string createdLine =
+          mix == 0 ? lead + "Updated " + name + (k == 2 ? "  " : " ") + "registry key"
+                   : lead + "Error creating " + name + " registry key";
+      EXPECT_NE(std::string::npos, saved.report.find(createdLine + "\nError saving " + name + " registry key value"))
+          << saved.report;
+      EXPECT_EQ(8, std::count(saved.report.begin(), saved.report.end(), '\n') + 1);
+    }
+  }
+  FakeSetupPlatform platform;
+  const SavedSettings saved = SaveSettings(platform, 0, 3, 1, "b");
+  EXPECT_TRUE(saved.allSaved);
+  EXPECT_EQ(kAllSaved, saved.report);
+  EXPECT_EQ("3", platform.writes[1].second);
+}
+
+// A cut-short own path or Windows directory is never copied from or to.
+TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
+  FakeSetupPlatform platform;
+  platform.ownPathWorks = false;
+  FakeView view;
+  ApplySettings(view, platform);
+  EXPECT_TRUE(platform.copies.empty());
+  EXPECT_NE(std::string::npos, view.report.find("\nError copying snapcopy.exe to the Windows directory"));
+
+  FakeSetupPlatform noWindows;
+  noWindows.windowsWorks = false;
+  EXPECT_FALSE(InstallBackupCommand(true, "C:\\Setup\\snapsetup.exe", noWindows));
+  EXPECT_TRUE(noWindows.copies.empty());
+  EXPECT_FALSE(InstallBackupCommand(true, "snapsetup.exe", noWindows));
+}
+
+// The setup's folder may end in a double-byte character whose second byte is 0x5C.
+TEST(InstallBackupCommand, DoubleByteFolder) {
+  FakeSetupPlatform platform;
+  platform.cp = CodePage::ShiftJis();
+  EXPECT_TRUE(InstallBackupCommand(true, "C:\\\x95\x5C\\snapsetup.exe", platform));
+  EXPECT_EQ("C:\\\x95\x5C\\snapcopy.exe", platform.copies[0].first);
+}
+
+}  // namespace
+}  // namespace keepsnap
