@@ -57,17 +57,17 @@ void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
   // Silence means success, so every failed copy is shown.
   switch (ChooseTarget(modifiers)) {
     case BackupTarget::SameFolder:
-      if (!platform.CopyFile(path, SameFolderTarget(path, stamp, cp))) platform.ShowError(kCopyFailedMessage);
+      if (!platform.CopyFileTo(path, SameFolderTarget(path, stamp, cp))) platform.ShowError(kCopyFailedMessage);
       break;
     case BackupTarget::BackupFolder:
       platform.CreateFolder(BackupFolderPath(path, settings, cp));  // may exist already
-      if (!platform.CopyFile(path, BackupFolderTarget(path, settings, stamp, cp)))
+      if (!platform.CopyFileTo(path, BackupFolderTarget(path, settings, stamp, cp)))
         platform.ShowError(kCopyFailedMessage);
       break;
     case BackupTarget::NewName: {
       std::string name = SameFolderTarget(path, stamp, cp);
       if (!platform.AskNewName(&name)) break;
-      if (!platform.CopyFile(path, name)) platform.ShowError(kCopyFailedMessage);
+      if (!platform.CopyFileTo(path, name)) platform.ShowError(kCopyFailedMessage);
       break;
     }
   }

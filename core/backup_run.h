@@ -50,7 +50,7 @@ class BackupPlatform {
   virtual CalendarDate Today() = 0;
   virtual void CreateFolder(const std::string& path) = 0;
   // Replaces an existing target; false when the copy failed.
-  virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
+  virtual bool CopyFileTo(const std::string& source, const std::string& target) = 0;
   virtual void ShowError(const char* text) = 0;
   // Shows the name dialog with *name in it; true on OK, with the name left in
   // the box in *name.

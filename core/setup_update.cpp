@@ -68,7 +68,7 @@ bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPla
   if (!platform.WindowsDirectory(&windows)) return false;
   const std::string source = ownPath.substr(0, slash) + "\\" + kInstalledProgram;
   const std::string target = windows + "\\" + kInstalledProgram;
-  return platform.CopyFile(source, target);
+  return platform.CopyFileTo(source, target);
 }
 
 WriteOutcome RegisterContextMenu(SetupPlatform& platform) {

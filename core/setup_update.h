@@ -42,7 +42,7 @@ class SetupPlatform : public SettingsSink {
   // False when the path does not fit or cannot be had: never a cut-off path.
   virtual bool OwnPath(std::string* path) = 0;
   virtual bool WindowsDirectory(std::string* path) = 0;
-  virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
+  virtual bool CopyFileTo(const std::string& source, const std::string& target) = 0;
   // Creates (or opens) the key under HKEY_CLASSES_ROOT and sets its default value.
   virtual WriteOutcome RegisterCommand(const char* keyPath, const char* command) = 0;
   virtual const CodePage& AnsiCodePage() = 0;

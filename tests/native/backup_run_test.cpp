@@ -62,7 +62,7 @@ class FakePlatform : public BackupPlatform {
   }
   CalendarDate Today() override { return today; }
   void CreateFolder(const std::string& path) override { folders.push_back(path); }
-  bool CopyFile(const std::string& source, const std::string& target) override {
+  bool CopyFileTo(const std::string& source, const std::string& target) override {
     copies.emplace_back(source, target);
     return copyWorks;
   }

@@ -54,7 +54,7 @@ class FakeSetupPlatform : public SetupPlatform {
     *path = "C:\\WINDOWS";
     return windowsWorks;
   }
-  bool CopyFile(const std::string& source, const std::string& target) override {
+  bool CopyFileTo(const std::string& source, const std::string& target) override {
     copies.emplace_back(source, target);
     return copyWorks;
   }

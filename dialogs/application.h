@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+namespace dlg {
+
+// A program is one application object. Its start-up hook does the work; it
+// returns true only when a message loop should run afterwards.
+class Application {
+ public:
+  virtual ~Application() {}
+  int Run(HINSTANCE instance);
+  HINSTANCE Instance() const { return instance_; }
+
+  HWND mainWindow = nullptr;
+
+ protected:
+  virtual bool InitInstance() = 0;
+
+ private:
+  HINSTANCE instance_ = nullptr;
+};
+
+}  // namespace dlg

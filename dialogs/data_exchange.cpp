@@ -1,0 +1,68 @@
+#include "dialogs/data_exchange.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "dialogs/modal_dialog.h"
+
+namespace dlg {
+
+namespace {
+
+bool IsRadioButton(HWND control) {
+  const LONG_PTR type = GetWindowLongPtrA(control, GWL_STYLE) & 0x0F;  // BS_TYPEMASK
+  return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+}  // namespace
+
+void DataExchange::Bind(int id, Control& control) {
+  if (failed_) return;
+  control.Attach(GetDlgItem(dialog_.Window(), id));
+}
+
+void DataExchange::Text(int id, std::string& value) {
+  if (failed_) return;
+  HWND control = GetDlgItem(dialog_.Window(), id);
+  if (direction_ == Direction::ToControls) {
+    SetWindowTextA(control, value.c_str());
+    return;
+  }
+  std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  const int length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+  value.assign(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+void DataExchange::Radio(int firstId, int& index) {
+  if (failed_) return;
+  HWND control = GetDlgItem(dialog_.Window(), firstId);
+  if (direction_ == Direction::FromControls) index = -1;
+  int position = 0;
+  while (control != nullptr) {
+    if (IsRadioButton(control)) {
+      if (direction_ == Direction::ToControls) {
+        SendMessageA(control, BM_SETCHECK, position == index ? BST_CHECKED : BST_UNCHECKED, 0);
+      } else if (SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        index = position;
+      }
+      ++position;
+    }
+    control = GetWindow(control, GW_HWNDNEXT);
+    if (control != nullptr && (GetWindowLongPtrA(control, GWL_STYLE) & WS_GROUP)) break;
+  }
+}
+
+void DataExchange::MaxChars(int id, const std::string& value, int count) {
+  if (failed_) return;
+  if (direction_ == Direction::ToControls) {
+    SendMessageA(GetDlgItem(dialog_.Window(), id), EM_LIMITTEXT, static_cast<WPARAM>(count), 0);
+    return;
+  }
+  if (value.size() <= static_cast<size_t>(count)) return;
+  failed_ = true;
+  char message[64];
+  std::snprintf(message, sizeof message, "Enter no more than %d characters.", count);
+  dialog_.OnDataValidateError(id, message);
+}
+
+}  // namespace dlg

@@ -1,0 +1,254 @@
+// snapcopy.exe under Wine, started as the shell starts it, against the real
+// registry, files and windows.
+#include <gtest/gtest.h>
+
+#include "backup_command/resource.h"
+#include "core/backup_run.h"
+#include "core/settings.h"
+#include "tests/wine/wine_support.h"
+
+using namespace winetest;
+
+namespace {
+
+const char kContent[] = "report body\r\nsecond line\r\n";
+
+std::string TodayStamp(const char* mode, const char* separator) {
+  const SYSTEMTIME t = Today();
+  const std::string y = Pad(t.wYear, 4), m = Pad(t.wMonth, 2), d = Pad(t.wDay, 2);
+  const std::string sep = separator;
+  return std::string(mode) == "0" ? y + sep + m + sep + d : m + sep + d + sep + y;
+}
+
+class SnapcopyRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The shell finds snapcopy.exe in the Windows directory.
+    ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+  }
+  void SetUp() override {
+    DeleteSettings();
+    folder = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    source = folder + "\\report.txt";
+    MakeDatedFile(source, kContent, 2003, 9, 20);
+  }
+  // Runs "snapcopy.exe PATH" and waits for it to end by itself.
+  void RunShellCommand(const std::string& path) {
+    Process run("snapcopy.exe " + path);
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForExit(15000)) << "snapcopy did not exit by itself";
+  }
+  void ExpectCopy(const std::string& name) {
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(folder + "\\" + name, &bytes)) << name << " missing";
+    EXPECT_EQ(kContent, bytes);
+    std::string original;
+    ASSERT_TRUE(ReadFileBytes(source, &original));
+    EXPECT_EQ(kContent, original) << "the source must stay as it was";
+  }
+  std::string folder, source;
+};
+
+// Each settings combination gives its documented name; catches wrong key
+// paths, the wrong registry view, or a wrong stamp.
+TEST_F(SnapcopyRun, FileDateNamesFollowSettings) {
+  struct Row {
+    const char *mode, *separator, *name;
+  } rows[] = {
+      {"0", "1", "report-2003-09-20.txt"},
+      {"1", "2", "report-09_20_2003.txt"},
+      {"0", "0", "report-20030920.txt"},
+      {"1", "3", "report-09.20.2003.txt"},
+  };
+  for (const Row& r : rows) {
+    StoreSettings(r.mode, r.separator, "0", "backup");
+    RunShellCommand(source);
+    ExpectCopy(r.name);
+  }
+  EXPECT_EQ(5, CountFiles(folder));
+}
+
+// Nothing stored: month first, ".", today's date, beside the source.
+TEST_F(SnapcopyRun, NoSettingsUseTodayMonthFirst) {
+  RunShellCommand(source);
+  ExpectCopy("report-" + TodayStamp("1", ".") + ".txt");
+  EXPECT_EQ(2, CountFiles(folder));
+}
+
+// Catches the file date used where the system date was chosen, and back.
+TEST_F(SnapcopyRun, SystemDateAgainstFileDate) {
+  StoreSettings("0", "1", "1", "backup");
+  RunShellCommand(source);
+  ExpectCopy("report-" + TodayStamp("0", "-") + ".txt");
+  StoreSettings("0", "1", "0", "backup");
+  RunShellCommand(source);
+  ExpectCopy("report-2003-09-20.txt");
+}
+
+// The shell may pass the short 8.3 form; the copy is named from the long one.
+TEST_F(SnapcopyRun, ShortPathGivesLongName) {
+  const std::string longName = folder + "\\Quarterly Report.text";
+  MakeDatedFile(longName, kContent, 2003, 9, 20);
+  char shortPath[MAX_PATH];
+  ASSERT_GT(GetShortPathNameA(longName.c_str(), shortPath, MAX_PATH), 0u);
+  StoreSettings("0", "1", "0", "backup");
+  RunShellCommand(shortPath);
+  ExpectCopy("Quarterly Report-2003-09-20.text");
+}
+
+// A second run on the same day replaces the first copy.
+TEST_F(SnapcopyRun, SameDayReplacesCopy) {
+  StoreSettings("0", "1", "0", "backup");
+  WriteFileBytes(folder + "\\report-2003-09-20.txt", "older copy");
+  RunShellCommand(source);
+  ExpectCopy("report-2003-09-20.txt");
+}
+
+struct Box {
+  std::string text, caption;
+};
+
+// Starts snapcopy on a file held open without read sharing and reads the
+// message box it shows.
+Box RunOnLockedFile(const std::string& source) {
+  HANDLE lock = CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, lock);
+  Process run("snapcopy.exe " + source);
+  Box box;
+  HWND window = WaitForDialog(keepsnap::kErrorCaption, run.Id());
+  if (window != nullptr) {
+    box.caption = WindowText(window);
+    box.text = MessageBoxText(window);
+    EXPECT_EQ(nullptr, GetDlgItem(window, IDCANCEL)) << "one OK button only";
+    Click(window, IDOK);
+  }
+  EXPECT_TRUE(run.WaitForExit(10000));
+  CloseHandle(lock);
+  return box;
+}
+
+TEST_F(SnapcopyRun, LockedFileWithFileDateSaysSo) {
+  StoreSettings("0", "1", "0", "backup");
+  const Box box = RunOnLockedFile(source);
+  EXPECT_EQ("UNEXPECTED ERROR", box.caption);
+  EXPECT_EQ("Unable to retrieve file last modified time.", box.text);
+  EXPECT_EQ(1, CountFiles(folder)) << "no copy";
+}
+
+// With the system date the stamp is had, and the failed copy is shown.
+TEST_F(SnapcopyRun, LockedFileWithSystemDateReportsFailedCopy) {
+  StoreSettings("0", "1", "1", "backup");
+  const Box box = RunOnLockedFile(source);
+  EXPECT_EQ("UNEXPECTED ERROR", box.caption);
+  EXPECT_EQ("Unable to copy file, ensure that the file name/path is valid.", box.text);
+  EXPECT_EQ(1, CountFiles(folder)) << "no copy";
+}
+
+// The real backup run with the keys given to it (see snapcopy_with_keys.cpp).
+class SnapcopyKeys : public SnapcopyRun {
+ protected:
+  void RunWithKeys(const char* keys, const std::string& path) {
+    Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" " + keys + " " + path);
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForExit(15000));
+  }
+};
+
+TEST_F(SnapcopyKeys, ShiftAndFolderKeyCopyIntoBackupFolder) {
+  StoreSettings("0", "1", "0", "backup");
+  RunWithKeys("shift+folder", source);
+  ExpectCopy("backup\\report-2003-09-20.txt");
+  // The folder exists now: the next copy goes in all the same.
+  StoreSettings("1", "0", "0", "backup");
+  RunWithKeys("shift+folder", source);
+  ExpectCopy("backup\\report-09202003.txt");
+  EXPECT_EQ(2, CountFiles(folder + "\\backup"));
+}
+
+// Catches the folder key alone being taken as a choice.
+TEST_F(SnapcopyKeys, FolderKeyAloneCopiesBeside) {
+  StoreSettings("0", "1", "0", "backup");
+  RunWithKeys("folder", source);
+  ExpectCopy("report-2003-09-20.txt");
+  EXPECT_FALSE(Exists(folder + "\\backup"));
+}
+
+// An empty folder name lands the copy beside the source.
+TEST_F(SnapcopyKeys, EmptyFolderNameCopiesBeside) {
+  StoreSettings("0", "1", "0", "");
+  RunWithKeys("shift+folder", source);
+  ExpectCopy("report-2003-09-20.txt");
+}
+
+// A folder that cannot be made: the failed copy is shown, nothing lost.
+TEST_F(SnapcopyKeys, UnmakeableFolderIsReported) {
+  StoreSettings("0", "1", "0", "bad|name");
+  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift+folder " + source);
+  HWND box = WaitForDialog("UNEXPECTED ERROR", run.Id());
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+  Click(box, IDOK);
+  EXPECT_TRUE(run.WaitForExit(10000));
+  EXPECT_EQ(1, CountFiles(folder));
+}
+
+class NewNameDialog : public SnapcopyKeys {
+ protected:
+  HWND OpenDialog(Process& run) {
+    EXPECT_TRUE(run.Started());
+    return WaitForDialog("Enter New File Name", run.Id());
+  }
+};
+
+// The template, its centring and its focus, then OK with an edited name.
+TEST_F(NewNameDialog, OkCopiesToEditedName) {
+  StoreSettings("0", "1", "0", "backup");
+  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source);
+  HWND dialog = OpenDialog(run);
+  ASSERT_NE(nullptr, dialog);
+
+  EXPECT_EQ(source.substr(0, source.size() - 4) + "-2003-09-20.txt", ControlText(dialog, IDC_NEW_NAME));
+  EXPECT_EQ(GetDlgItem(dialog, IDC_NEW_NAME), FocusOf(dialog));
+  RECT r;
+  GetWindowRect(dialog, &r);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_LE(std::abs((r.left + r.right) - screenW), 2) << "centred across";
+  EXPECT_LE(std::abs((r.top + r.bottom) - screenH), 2) << "centred down";
+  EXPECT_FALSE(GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU) << "no close box";
+  EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+  const std::string typed = folder + "\\typed name.txt";
+  SetDlgItemTextA(dialog, IDC_NEW_NAME, typed.c_str());
+  Click(dialog, IDOK);
+  ASSERT_TRUE(run.WaitForExit(10000));
+  ExpectCopy("typed name.txt");
+  EXPECT_EQ(2, CountFiles(folder));
+}
+
+TEST_F(NewNameDialog, CancelCopiesNothingAndSaysNothing) {
+  StoreSettings("0", "1", "0", "backup");
+  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source);
+  HWND dialog = OpenDialog(run);
+  ASSERT_NE(nullptr, dialog);
+  Click(dialog, IDCANCEL);
+  ASSERT_TRUE(run.WaitForExit(10000)) << "no message box may follow Cancel";
+  EXPECT_EQ(1, CountFiles(folder));
+}
+
+// A name that cannot be copied to gets the message after OK.
+TEST_F(NewNameDialog, BadNameIsReported) {
+  StoreSettings("0", "1", "0", "backup");
+  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source);
+  HWND dialog = OpenDialog(run);
+  ASSERT_NE(nullptr, dialog);
+  SetDlgItemTextA(dialog, IDC_NEW_NAME, (folder + "\\no such folder\\x.txt").c_str());
+  Click(dialog, IDOK);
+  HWND box = WaitForDialog("UNEXPECTED ERROR", run.Id());
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+  Click(box, IDOK);
+  EXPECT_TRUE(run.WaitForExit(10000));
+  EXPECT_EQ(1, CountFiles(folder));
+}
+
+}  // namespace

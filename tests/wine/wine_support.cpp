@@ -1,0 +1,263 @@
+#include "tests/wine/wine_support.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+#include "core/settings.h"
+
+namespace winetest {
+
+namespace {
+
+void Check(bool ok, const std::string& what) {
+  if (!ok) throw std::runtime_error(what + " failed, error " + std::to_string(GetLastError()));
+}
+
+}  // namespace
+
+std::string BinDir() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path, n);
+  return s.substr(0, s.rfind('\\'));
+}
+
+namespace {
+
+void RemoveAll(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") RemoveAll(path + "\\" + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+std::string FreshFolder(const std::string& name) {
+  CreateDirectoryA("C:\\kstest", nullptr);
+  const std::string folder = "C:\\kstest\\" + name;
+  RemoveAll(folder);
+  Check(CreateDirectoryA(folder.c_str(), nullptr) != 0, "CreateDirectory " + folder);
+  return folder;
+}
+
+void DeleteTree(HKEY root, const char* keyPath) {
+  const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0;
+  HKEY key;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+  char child[256];
+  while (RegEnumKeyA(key, 0, child, sizeof child) == ERROR_SUCCESS) {
+    const std::string sub = std::string(keyPath) + (keyPath[strlen(keyPath) - 1] == '\\' ? "" : "\\") + child;
+    DeleteTree(root, sub.c_str());
+  }
+  RegCloseKey(key);
+  std::string path = keyPath;
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  RegDeleteKeyExA(root, path.c_str(), view, 0);
+}
+
+void DeleteSettings() { DeleteTree(HKEY_LOCAL_MACHINE, "Software\\Morvane"); }
+
+void StoreRaw(const char* keyPath, DWORD type, const std::string& bytes) {
+  HKEY key;
+  Check(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS,
+        std::string("RegCreateKeyEx ") + keyPath);
+  RegSetValueExA(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                 static_cast<DWORD>(bytes.size()));
+  RegCloseKey(key);
+}
+
+void StoreSetting(const char* keyPath, const std::string& text) {
+  StoreRaw(keyPath, REG_SZ, text + std::string(1, '\0'));
+}
+
+void StoreSettings(const char* mode, const char* separator, const char* toUse, const char* folder) {
+  DeleteSettings();
+  StoreSetting(keepsnap::kDateModeKey, mode);
+  StoreSetting(keepsnap::kDateSeparatorKey, separator);
+  StoreSetting(keepsnap::kDateToUseKey, toUse);
+  StoreSetting(keepsnap::kBackupFolderKey, folder);
+}
+
+bool ReadDefault(HKEY root, const char* keyPath, DWORD* type, std::string* bytes) {
+  HKEY key;
+  const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+  std::vector<BYTE> data(4096);
+  DWORD size = static_cast<DWORD>(data.size());
+  const LONG result = RegQueryValueExA(key, "", nullptr, type, data.data(), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return false;
+  bytes->assign(reinterpret_cast<const char*>(data.data()), size);
+  return true;
+}
+
+bool KeyExists(HKEY root, const char* keyPath) {
+  HKEY key;
+  const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "CreateFile " + path);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+void MakeDatedFile(const std::string& path, const std::string& bytes, WORD year, WORD month, WORD day) {
+  WriteFileBytes(path, bytes);
+  SYSTEMTIME local = {};
+  local.wYear = year;
+  local.wMonth = month;
+  local.wDay = day;
+  local.wHour = 12;
+  FILETIME localTime, utc;
+  SystemTimeToFileTime(&local, &localTime);
+  LocalFileTimeToFileTime(&localTime, &utc);
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "open for time " + path);
+  SetFileTime(file, nullptr, nullptr, &utc);
+  CloseHandle(file);
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->clear();
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes->append(buffer, got);
+  CloseHandle(file);
+  return true;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+int CountFiles(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") ++count;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
+SYSTEMTIME Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now;
+}
+
+std::string Pad(int value, int width) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*d", width, value);
+  return text;
+}
+
+Process::Process(const std::string& commandLine, const std::string& directory) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &info_))
+    info_ = PROCESS_INFORMATION();
+}
+
+Process::~Process() {
+  if (info_.hProcess == nullptr) return;
+  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 1);
+  CloseHandle(info_.hProcess);
+  CloseHandle(info_.hThread);
+}
+
+bool Process::WaitForExit(DWORD ms) {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+struct Search {
+  const char* caption;
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
+  Search* search = reinterpret_cast<Search*>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[64];
+  GetClassNameA(window, className, sizeof className);
+  if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window) &&
+      WindowText(window) == search->caption) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForDialog(const char* caption, DWORD processId, DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    Search search = {caption, processId, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      Sleep(100);  // let it finish opening
+      return search.found;
+    }
+    Sleep(50);
+  } while (GetTickCount() - start < ms);
+  return nullptr;
+}
+
+std::string WindowText(HWND window) {
+  char text[4096];
+  const int n = GetWindowTextA(window, text, sizeof text);
+  return std::string(text, n > 0 ? n : 0);
+}
+
+std::string ControlText(HWND dialog, int id) {
+  char text[4096];
+  const UINT n = GetDlgItemTextA(dialog, id, text, sizeof text);
+  return std::string(text, n);
+}
+
+std::string MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+}  // namespace winetest

@@ -1,0 +1,60 @@
+#pragma once
+// What the Wine tests do as the shell and a user would: registry, files,
+// processes and other programs' windows, all through plain Win32.
+
+#include <windows.h>
+
+#include <string>
+
+namespace winetest {
+
+// The folder this test program runs from; the programs under test lie beside it.
+std::string BinDir();
+// A new empty folder under C:\kstest for one test.
+std::string FreshFolder(const std::string& name);
+
+// The settings keys under HKLM in the 32-bit view, as the programs keep them.
+void DeleteSettings();
+void StoreSetting(const char* keyPath, const std::string& text);
+void StoreRaw(const char* keyPath, DWORD type, const std::string& bytes);
+void StoreSettings(const char* mode, const char* separator, const char* toUse, const char* folder);
+// The default value of an HKLM key (32-bit view) or HKCR key; false if absent.
+bool ReadDefault(HKEY root, const char* keyPath, DWORD* type, std::string* bytes);
+bool KeyExists(HKEY root, const char* keyPath);
+void DeleteTree(HKEY root, const char* keyPath);
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writes the file and sets its last-write time to noon local time of that day.
+void MakeDatedFile(const std::string& path, const std::string& bytes, WORD year, WORD month, WORD day);
+bool ReadFileBytes(const std::string& path, std::string* bytes);
+bool Exists(const std::string& path);
+int CountFiles(const std::string& folder);  // files and folders, without . and ..
+
+// Today's date as "%04d", "%02d", "%02d" pieces in local time.
+SYSTEMTIME Today();
+std::string Pad(int value, int width);
+
+class Process {
+ public:
+  // Starts the command line as the shell would (search path, no window tricks).
+  explicit Process(const std::string& commandLine, const std::string& directory = "");
+  ~Process();
+  bool Started() const { return info_.hProcess != nullptr; }
+  DWORD Id() const { return info_.dwProcessId; }
+  bool WaitForExit(DWORD ms);
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+};
+
+// A top-level dialog (class #32770) with the caption, owned by the process.
+HWND WaitForDialog(const char* caption, DWORD processId, DWORD ms = 10000);
+std::string WindowText(HWND window);
+std::string ControlText(HWND dialog, int id);
+// A message box's text: its static control has id 65535.
+std::string MessageBoxText(HWND box);
+void Click(HWND dialog, int id);
+// The window that has the keyboard focus in the process's GUI thread.
+HWND FocusOf(HWND window);
+
+}  // namespace winetest

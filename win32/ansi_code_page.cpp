@@ -1,0 +1,15 @@
+#include "win32/ansi_code_page.h"
+
+#include <windows.h>
+
+namespace keepsnap {
+
+CodePage SystemAnsiCodePage() {
+  CodePage cp;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b))) cp.SetLeadBytes(static_cast<unsigned char>(b), static_cast<unsigned char>(b));
+  }
+  return cp;
+}
+
+}  // namespace keepsnap

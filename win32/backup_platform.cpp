@@ -1,0 +1,74 @@
+#include "win32/backup_platform.h"
+
+#include <windows.h>
+
+#include "win32/ansi_code_page.h"
+
+namespace keepsnap {
+
+namespace {
+
+const DWORD kLongPathRoom = 1000;
+
+class Win32SourceFile : public SourceFile {
+ public:
+  explicit Win32SourceFile(HANDLE handle) : handle_(handle) {}
+  ~Win32SourceFile() override { CloseHandle(handle_); }
+
+  bool LastWriteDate(CalendarDate* date) override {
+    FILETIME written, local;
+    SYSTEMTIME fields;
+    if (!GetFileTime(handle_, nullptr, nullptr, &written)) return false;
+    if (!FileTimeToLocalFileTime(&written, &local)) return false;
+    if (!FileTimeToSystemTime(&local, &fields)) return false;
+    date->year = fields.wYear;
+    date->month = fields.wMonth;
+    date->day = fields.wDay;
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+Win32BackupPlatform::Win32BackupPlatform() : codePage_(SystemAnsiCodePage()) {}
+
+void Win32BackupPlatform::ReadKeyboardState(unsigned char keys[256]) { GetKeyboardState(keys); }
+
+BackupSettings Win32BackupPlatform::ReadSettings() { return keepsnap::ReadSettings(registry_); }
+
+bool Win32BackupPlatform::LongPathOf(const std::string& path, std::string* longPath) {
+  char buffer[kLongPathRoom];
+  // 0 is failure; a value of the room or more is the size it would need.
+  const DWORD length = GetLongPathNameA(path.c_str(), buffer, kLongPathRoom);
+  if (length == 0 || length >= kLongPathRoom) return false;
+  longPath->assign(buffer, length);
+  return true;
+}
+
+std::unique_ptr<SourceFile> Win32BackupPlatform::OpenSource(const std::string& path) {
+  // Only the file time is read; other programs may go on reading and writing.
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::unique_ptr<SourceFile>(new Win32SourceFile(handle));
+}
+
+CalendarDate Win32BackupPlatform::Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  CalendarDate date = {now.wYear, now.wMonth, now.wDay};
+  return date;
+}
+
+void Win32BackupPlatform::CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+bool Win32BackupPlatform::CopyFileTo(const std::string& source, const std::string& target) {
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+void Win32BackupPlatform::ShowError(const char* text) { MessageBoxA(nullptr, text, kErrorCaption, MB_OK); }
+
+}  // namespace keepsnap

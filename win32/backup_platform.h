@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/backup_run.h"
+#include "win32/registry_settings.h"
+
+namespace keepsnap {
+
+// The backup run's operations as Win32 calls. The name dialog belongs to the
+// program, so AskNewName is left to it.
+class Win32BackupPlatform : public BackupPlatform {
+ public:
+  Win32BackupPlatform();
+
+  void ReadKeyboardState(unsigned char keys[256]) override;
+  BackupSettings ReadSettings() override;
+  bool LongPathOf(const std::string& path, std::string* longPath) override;
+  std::unique_ptr<SourceFile> OpenSource(const std::string& path) override;
+  CalendarDate Today() override;
+  void CreateFolder(const std::string& path) override;
+  bool CopyFileTo(const std::string& source, const std::string& target) override;
+  void ShowError(const char* text) override;
+  const CodePage& AnsiCodePage() override { return codePage_; }
+
+ private:
+  RegistrySettings registry_;
+  CodePage codePage_;
+};
+
+}  // namespace keepsnap

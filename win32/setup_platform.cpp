@@ -1,0 +1,54 @@
+#include "win32/setup_platform.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "win32/ansi_code_page.h"
+
+namespace keepsnap {
+
+Win32SetupPlatform::Win32SetupPlatform() : codePage_(SystemAnsiCodePage()) {}
+
+bool Win32SetupPlatform::OwnPath(std::string* path) {
+  // Room for the longest path any ANSI call can give back; a result that
+  // fills the buffer was cut short.
+  std::vector<char> buffer(32768, '\0');
+  const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length == 0 || length >= buffer.size()) return false;
+  path->assign(buffer.data(), length);
+  return true;
+}
+
+bool Win32SetupPlatform::WindowsDirectory(std::string* path) {
+  char buffer[MAX_PATH + 1];
+  // 0 is failure; a value larger than the buffer is the size it would need.
+  const UINT length = GetWindowsDirectoryA(buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return false;
+  path->assign(buffer, length);
+  return true;
+}
+
+bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string& target) {
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+WriteOutcome Win32SetupPlatform::RegisterCommand(const char* keyPath, const char* command) {
+  WriteOutcome outcome = {false, false};
+  HKEY key;
+  DWORD disposition;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      &key, &disposition) != ERROR_SUCCESS)
+    return outcome;
+  outcome.created = true;
+  outcome.saved = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+                                 static_cast<DWORD>(lstrlenA(command) + 1)) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return outcome;
+}
+
+WriteOutcome Win32SetupPlatform::WriteSetting(const char* keyPath, const std::string& text) {
+  return registry_.WriteSetting(keyPath, text);
+}
+
+}  // namespace keepsnap
