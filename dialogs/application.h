@@ -4,6 +4,8 @@
 
 namespace dlg {
 
+class ModalDialog;
+
 // A program is one application object. Its start-up hook does the work; it
 // returns true only when a message loop should run afterwards.
 class Application {
@@ -12,7 +14,8 @@ class Application {
   int Run(HINSTANCE instance);
   HINSTANCE Instance() const { return instance_; }
 
-  HWND mainWindow = nullptr;
+  // The dialog that stands as the program's main window, if it has one.
+  ModalDialog* mainWindow = nullptr;
 
  protected:
   virtual bool InitInstance() = 0;

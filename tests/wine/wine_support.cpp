@@ -251,7 +251,24 @@ std::string ControlText(HWND dialog, int id) {
 
 std::string MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
 
-void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+// Posted, as a real click is: a button that opens a modal box would keep a
+// sent message from returning until the box closed.
+void Click(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Choose(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool Checked(HWND dialog, int id) { return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool WaitUntilGone(HWND window, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (IsWindow(window)) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(50);
+  }
+  return true;
+}
 
 HWND FocusOf(HWND window) {
   GUITHREADINFO info = {};

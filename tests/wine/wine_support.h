@@ -54,6 +54,10 @@ std::string ControlText(HWND dialog, int id);
 // A message box's text: its static control has id 65535.
 std::string MessageBoxText(HWND box);
 void Click(HWND dialog, int id);
+// Checks a radio button as a mouse click does.
+void Choose(HWND dialog, int id);
+bool Checked(HWND dialog, int id);
+bool WaitUntilGone(HWND window, DWORD ms = 10000);
 // The window that has the keyboard focus in the process's GUI thread.
 HWND FocusOf(HWND window);
 

@@ -1,0 +1,270 @@
+// snapsetup.exe under Wine, worked through its window as a user would, and
+// the two programs together through the registered command.
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "core/setup_update.h"
+#include "setup_utility/resource.h"
+#include "tests/wine/wine_support.h"
+
+using namespace winetest;
+
+namespace {
+
+const char kSetupCaption[] = "Morvane Keepsnap Setup";
+const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kInstalled[] = "C:\\windows\\snapcopy.exe";
+
+const char kAllDone[] =
+    "Successfully updated Morvane Keepsnap\n\nDetails...\n"
+    "Updated date mode registry key\nSaved date mode registry key value"
+    "\nUpdated date separator registry key\nSaved date separator registry key value"
+    "\nUpdated date to use  registry key\nSaved date to use registry key value"
+    "\nUpdated backup folder registry key\nSaved backup folder registry key value"
+    "\nCopied snapcopy.exe to the Windows directory\n- Registry key created -\n- Registry value set -";
+
+class SetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override { RemoveEverything(); }
+  void TearDown() override { RemoveEverything(); }
+
+  static void RemoveEverything() {
+    DeleteSettings();
+    DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Morvane - Backup File(s) Ver 2.0");
+    DeleteFileA(kInstalled);
+  }
+  static bool NothingWritten() {
+    return !KeyExists(HKEY_LOCAL_MACHINE, "Software\\Morvane") &&
+           !KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Morvane - Backup File(s) Ver 2.0") && !Exists(kInstalled);
+  }
+
+  // Starts the setup from the folder that holds both programs.
+  HWND Open(Process** process) {
+    *process = new Process("\"" + BinDir() + "\\snapsetup.exe\"", BinDir());
+    EXPECT_TRUE((*process)->Started());
+    return WaitForDialog(kSetupCaption, (*process)->Id());
+  }
+
+  // Picks the choices, presses Update and answers the confirmation.
+  void Update(HWND dialog, DWORD processId, int order, int separator, int source, const char* folder, bool yes) {
+    Choose(dialog, order);
+    Choose(dialog, separator);
+    Choose(dialog, source);
+    SetDlgItemTextA(dialog, IDC_FOLDER_NAME, folder);
+    Click(dialog, IDOK);
+    HWND confirm = WaitForDialog("CONFIRM", processId);
+    ASSERT_NE(nullptr, confirm);
+    EXPECT_EQ("Update your Morvane Keepsnap property settings?", MessageBoxText(confirm));
+    EXPECT_NE(nullptr, GetDlgItem(confirm, IDYES));
+    EXPECT_NE(nullptr, GetDlgItem(confirm, IDNO));
+    Click(confirm, yes ? IDYES : IDNO);
+    ASSERT_TRUE(WaitUntilGone(confirm));
+  }
+
+  // Reads the final report box and closes it.
+  std::string Finish(DWORD processId) {
+    HWND box = WaitForDialog("FINISHED", processId);
+    if (box == nullptr) return "(no FINISHED box)";
+    const std::string text = MessageBoxText(box);
+    Click(box, IDOK);
+    return text;
+  }
+
+  void ExpectSetting(const char* key, const std::string& text) {
+    DWORD type = 0;
+    std::string bytes;
+    ASSERT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, key, &type, &bytes)) << key;
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << key;
+    EXPECT_EQ(text + std::string(1, '\0'), bytes) << key << ": text and its terminator, nothing more";
+  }
+};
+
+class SetupDialog : public SetupTest {};
+
+// Start-up choices whatever is stored, centred, Help hidden, focus in the
+// folder box with its text selected.
+TEST_F(SetupDialog, OpensCentredWithStartupChoices) {
+  StoreSettings("1", "2", "1", "old");
+  Process* p;
+  HWND dialog = Open(&p);
+  std::unique_ptr<Process> run(p);
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_TRUE(Checked(dialog, IDC_YEAR_FIRST));
+  EXPECT_FALSE(Checked(dialog, IDC_MONTH_FIRST));
+  EXPECT_TRUE(Checked(dialog, IDC_SEPARATOR_NONE));
+  EXPECT_TRUE(Checked(dialog, IDC_FILE_DATE));
+  EXPECT_EQ("backup", ControlText(dialog, IDC_FOLDER_NAME));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_HELP_BUTTON)));
+  EXPECT_EQ(GetDlgItem(dialog, IDC_FOLDER_NAME), FocusOf(dialog));
+  DWORD start = 99, end = 99;
+  SendMessageA(GetDlgItem(dialog, IDC_FOLDER_NAME), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(0u, start);
+  EXPECT_EQ(6u, end);
+  RECT r;
+  GetWindowRect(dialog, &r);
+  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 2);
+  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 2);
+  Click(dialog, IDCANCEL);
+  EXPECT_TRUE(run->WaitForExit(10000));
+}
+
+// Typing stops at 25 characters.
+TEST_F(SetupDialog, FolderBoxTakesNo26thCharacter) {
+  Process* p;
+  HWND dialog = Open(&p);
+  std::unique_ptr<Process> run(p);
+  ASSERT_NE(nullptr, dialog);
+  HWND box = GetDlgItem(dialog, IDC_FOLDER_NAME);
+  SetWindowTextA(box, "");
+  for (int i = 0; i < 30; ++i) SendMessageA(box, WM_CHAR, 'a' + i % 26, 0);
+  EXPECT_EQ(std::string("abcdefghijklmnopqrstuvwxy"), ControlText(dialog, IDC_FOLDER_NAME));
+  Click(dialog, IDCANCEL);
+  EXPECT_TRUE(run->WaitForExit(10000));
+}
+
+TEST_F(SetupDialog, CancelAndEscWriteNothing) {
+  for (int way = 0; way < 2; ++way) {
+    Process* p;
+    HWND dialog = Open(&p);
+    std::unique_ptr<Process> run(p);
+    ASSERT_NE(nullptr, dialog);
+    if (way == 0) {
+      Click(dialog, IDCANCEL);
+    } else {
+      PostMessageA(GetDlgItem(dialog, IDC_FOLDER_NAME), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    EXPECT_TRUE(run->WaitForExit(10000)) << way;
+    EXPECT_TRUE(NothingWritten()) << way;
+  }
+}
+
+// A name put into the box past its limit is refused with both messages,
+// and nothing is written; the dialog stays open.
+TEST_F(SetupDialog, TooLongNameRefused) {
+  Process* p;
+  HWND dialog = Open(&p);
+  std::unique_ptr<Process> run(p);
+  ASSERT_NE(nullptr, dialog);
+  SetDlgItemTextA(dialog, IDC_FOLDER_NAME, std::string(26, 'x').c_str());
+  Click(dialog, IDOK);
+  HWND framework = WaitForDialog("", run->Id());
+  ASSERT_NE(nullptr, framework);
+  EXPECT_EQ("Enter no more than 25 characters.", MessageBoxText(framework));
+  Click(framework, IDOK);
+  ASSERT_TRUE(WaitUntilGone(framework));
+  HWND refusal = WaitForDialog("", run->Id());
+  ASSERT_NE(nullptr, refusal);
+  EXPECT_EQ("Backup folder name must be 25 characters or less.", MessageBoxText(refusal));
+  Click(refusal, IDOK);
+  ASSERT_TRUE(WaitUntilGone(refusal));
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(GetDlgItem(dialog, IDC_FOLDER_NAME), FocusOf(dialog));
+  EXPECT_TRUE(NothingWritten());
+  Click(dialog, IDCANCEL);
+  EXPECT_TRUE(run->WaitForExit(10000));
+}
+
+class SetupUpdate : public SetupTest {};
+
+TEST_F(SetupUpdate, NoWritesNothingAndStaysOpen) {
+  Process* p;
+  HWND dialog = Open(&p);
+  std::unique_ptr<Process> run(p);
+  ASSERT_NE(nullptr, dialog);
+  Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_UNDERSCORE, IDC_SYSTEM_DATE, "old", false);
+  Sleep(300);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_TRUE(NothingWritten());
+  Click(dialog, IDCANCEL);
+  EXPECT_TRUE(run->WaitForExit(10000));
+  EXPECT_TRUE(NothingWritten());
+}
+
+// The documented example: every value, the command, the installed program
+// and the report, exactly.
+TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
+  Process* p;
+  HWND dialog = Open(&p);
+  std::unique_ptr<Process> run(p);
+  ASSERT_NE(nullptr, dialog);
+  Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_UNDERSCORE, IDC_SYSTEM_DATE, "old", true);
+  EXPECT_EQ(kAllDone, Finish(run->Id()));
+  ASSERT_TRUE(run->WaitForExit(10000)) << "the report closes the program";
+
+  ExpectSetting(keepsnap::kDateModeKey, "1");
+  ExpectSetting(keepsnap::kDateSeparatorKey, "2");
+  ExpectSetting(keepsnap::kDateToUseKey, "1");
+  ExpectSetting(keepsnap::kBackupFolderKey, "old");
+  DWORD type = 0;
+  std::string command;
+  ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+  EXPECT_EQ(std::string("snapcopy.exe %1") + '\0', command);
+  std::string installed, built;
+  ASSERT_TRUE(ReadFileBytes(kInstalled, &installed));
+  ASSERT_TRUE(ReadFileBytes(BinDir() + "\\snapcopy.exe", &built));
+  EXPECT_TRUE(installed == built) << "installed snapcopy.exe differs from the built one";
+}
+
+// Without snapcopy.exe beside it the setup says it was not fully updated.
+TEST_F(SetupUpdate, MissingProgramIsReported) {
+  const std::string lonely = FreshFolder("lonely setup");
+  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapsetup.exe").c_str(), (lonely + "\\snapsetup.exe").c_str(), FALSE));
+  Process run("\"" + lonely + "\\snapsetup.exe\"", lonely);
+  HWND dialog = WaitForDialog(kSetupCaption, run.Id());
+  ASSERT_NE(nullptr, dialog);
+  Update(dialog, run.Id(), IDC_YEAR_FIRST, IDC_SEPARATOR_DASH, IDC_FILE_DATE, "backup", true);
+  const std::string report = Finish(run.Id());
+  EXPECT_EQ(0u, report.find("Morvane Keepsnap was NOT fully updated\n\nDetails...\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("\nError copying snapcopy.exe to the Windows directory")) << report;
+  EXPECT_TRUE(run.WaitForExit(10000));
+  EXPECT_FALSE(Exists(kInstalled));
+  ExpectSetting(keepsnap::kDateSeparatorKey, "1");
+}
+
+class TwoPrograms : public SetupTest {
+ protected:
+  // Runs the registered command on a file, as the shell does for the entry.
+  void RunRegisteredCommand(const std::string& file) {
+    DWORD type = 0;
+    std::string command;
+    ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
+    command.resize(command.find('\0'));
+    command.replace(command.find("%1"), 2, file);
+    Process run(command);
+    ASSERT_TRUE(run.Started()) << command;
+    ASSERT_TRUE(run.WaitForExit(15000));
+  }
+  void SetUpWith(int order, int separator, int source, const char* folder) {
+    Process* p;
+    HWND dialog = Open(&p);
+    std::unique_ptr<Process> run(p);
+    ASSERT_NE(nullptr, dialog);
+    Update(dialog, run->Id(), order, separator, source, folder, true);
+    EXPECT_EQ(kAllDone, Finish(run->Id()));
+    ASSERT_TRUE(run->WaitForExit(10000));
+  }
+};
+
+// Setup, then backup by the settings just saved; setup again, and the next
+// backup follows the new choices.
+TEST_F(TwoPrograms, BackupFollowsSavedSettings) {
+  const std::string folder = FreshFolder("together");
+  const std::string file = folder + "\\plan.doc";
+  MakeDatedFile(file, "plan", 2003, 9, 20);
+
+  SetUpWith(IDC_MONTH_FIRST, IDC_SEPARATOR_UNDERSCORE, IDC_SYSTEM_DATE, "old");
+  RunRegisteredCommand(file);
+  const SYSTEMTIME t = Today();
+  EXPECT_TRUE(Exists(folder + "\\plan-" + Pad(t.wMonth, 2) + "_" + Pad(t.wDay, 2) + "_" + Pad(t.wYear, 4) + ".doc"));
+
+  SetUpWith(IDC_YEAR_FIRST, IDC_SEPARATOR_PERIOD, IDC_FILE_DATE, "old");
+  RunRegisteredCommand(file);
+  std::string copy;
+  ASSERT_TRUE(ReadFileBytes(folder + "\\plan-2003.09.20.doc", &copy));
+  EXPECT_EQ("plan", copy);
+  EXPECT_EQ(3, CountFiles(folder));
+}
+
+}  // namespace
