@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12, if it is missing.
+# The 32-bit Wine loader is never installed: these machines cannot run it,
+# and with it the wine wrapper would pick it and fail.
+set -euo pipefail
+packages=(cmake make g++ libgtest-dev googletest python3
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64
+          wine wine64 xvfb xauth icoutils imagemagick locales zip unzip clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
