@@ -6,6 +6,6 @@ function(keepsnap_windows_program target)
   target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   if(MINGW)
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-                        -Wl,--no-insert-timestamp -Wl,--build-id=none -s)
+                        -Wl,--no-insert-timestamp -Wl,--build-id=none -Wl,--gc-sections -s)
   endif()
 endfunction()

@@ -9,12 +9,14 @@ const char kBackupFolderKey[] = "Software\\Morvane\\Keepsnap\\backup_folder";
 
 std::string DecodeStoredText(const StoredValue& value, unsigned long room) {
   if (value.status != StoredValue::kRead) return std::string();
-  std::string::size_type end = value.bytes.find('\0');
-  if (end != std::string::npos) return value.bytes.substr(0, end);
+  // Nothing past the room is ever looked at, whatever the caller passed.
+  const std::string bytes = value.bytes.substr(0, room);
+  const std::string::size_type end = bytes.find('\0');
+  if (end != std::string::npos) return bytes.substr(0, end);
   // No terminator among the returned bytes. If they filled the room the
   // value is longer than the room allows: a cut-off name must not be used.
-  if (value.bytes.size() >= room) return std::string();
-  return value.bytes;
+  if (bytes.size() >= room) return std::string();
+  return bytes;
 }
 
 BackupSettings ReadSettings(SettingsSource& source) {

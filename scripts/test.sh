@@ -35,6 +35,12 @@ for arch in win32:i686 win64:x86_64; do
   done
 done
 
+echo "== fuzzing the code that takes outside input (15 s a target)"
+if tests/fuzz/run.sh 15; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
+echo "== reproducible release"
+if tests/build/reproducible.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
 echo "== programs under Wine"
 (cd build/win64 && TZ=UTC ctest --output-on-failure) | tee "$log/wine"
 tally "$log/wine"

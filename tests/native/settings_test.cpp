@@ -76,6 +76,13 @@ TEST(DecodeStoredText, NeverReadsPastWhatFits) {
   EXPECT_EQ("", DecodeStoredText({StoredValue::kRead, ""}, kIndexRoom));
 }
 
+// Found by fuzzing: more bytes than the room, with a NUL only past it, gave
+// a text longer than the room.
+TEST(DecodeStoredText, LooksOnlyAtTheRoom) {
+  EXPECT_EQ("", DecodeStoredText({StoredValue::kRead, std::string("mmmmmmmmmmmm\0", 13)}, kIndexRoom));
+  EXPECT_EQ("m", DecodeStoredText({StoredValue::kRead, std::string("m\0mmm", 5)}, kIndexRoom));
+}
+
 // Only "0", "1" and "2" change the separator; only exactly "0" picks year
 // first and the file date.
 TEST(SettingsMeaning, ExactComparisons) {

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the shipped i686 programs and the release zip twice, from two copies
+# of the sources at different paths, and checks the bytes are the same.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for copy in first second-copy; do
+  mkdir -p "$work/$copy/src"
+  (cd "$root" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$work/$copy/src")
+  cmake -S "$work/$copy/src" -B "$work/$copy/build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DKEEPSNAP_WERROR=ON -DKEEPSNAP_TESTS=OFF >/dev/null
+  cmake --build "$work/$copy/build" -j"$(nproc)" >/dev/null
+  "$root/scripts/package.sh" "$work/$copy/build" win32 "$work/$copy/dist" >/dev/null
+done
+status=0
+for f in build/backup_command/snapcopy.exe build/setup_utility/snapsetup.exe dist/keepsnap-2.0.0-win32.zip \
+         dist/keepsnap-2.0.0-win32.sha256; do
+  if cmp -s "$work/first/$f" "$work/second-copy/$f"; then
+    echo "ok   same bytes: $(basename "$f") ($(stat -c %s "$work/first/$f") bytes)"
+  else
+    echo "FAIL differs between the two builds: $f"
+    status=1
+  fi
+done
+exit $status

@@ -1,0 +1,74 @@
+// The unpacked release: setup from its folder, a backup through the
+// registered command, then uninstall.cmd removes what the setup wrote and
+// nothing else.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "setup_utility/resource.h"
+#include "tests/wine/wine_support.h"
+
+using namespace winetest;
+
+namespace {
+
+const char kVerbKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0";
+const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+
+std::string RunUninstall(const std::string& release) {
+  const std::string out = "C:\\kstest\\uninstall.txt";
+  DeleteFileA(out.c_str());
+  Process run("cmd /c \"" + release + "\\uninstall.cmd\" > " + out, release);
+  EXPECT_TRUE(run.WaitForExit(30000));
+  std::string text;
+  ReadFileBytes(out, &text);
+  return text;
+}
+
+TEST(Release, SetupBackupUninstall) {
+  const char* release = std::getenv("KEEPSNAP_RELEASE");
+  if (release == nullptr) GTEST_SKIP() << "run by release-test.sh";
+  for (const char* file : {"snapsetup.exe", "snapcopy.exe", "help.html", "uninstall.cmd"})
+    ASSERT_TRUE(Exists(std::string(release) + "\\" + file)) << file;
+
+  Process setup("\"" + std::string(release) + "\\snapsetup.exe\"", release);
+  HWND dialog = WaitForDialog("Morvane Keepsnap Setup", setup.Id());
+  ASSERT_NE(nullptr, dialog);
+  Choose(dialog, IDC_SEPARATOR_DASH);
+  Click(dialog, IDOK);
+  HWND confirm = WaitForDialog("CONFIRM", setup.Id());
+  ASSERT_NE(nullptr, confirm);
+  Click(confirm, IDYES);
+  HWND report = WaitForDialog("FINISHED", setup.Id());
+  ASSERT_NE(nullptr, report);
+  EXPECT_EQ(0u, MessageBoxText(report).find("Successfully updated Morvane Keepsnap"));
+  Click(report, IDOK);
+  ASSERT_TRUE(setup.WaitForExit(10000));
+
+  const std::string folder = FreshFolder("release docs");
+  const std::string file = folder + "\\notes.txt";
+  MakeDatedFile(file, "notes", 2003, 9, 20);
+  DWORD type;
+  std::string command;
+  ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
+  command.resize(command.find('\0'));
+  command.replace(command.find("%1"), 2, file);
+  Process backup(command);
+  ASSERT_TRUE(backup.WaitForExit(15000));
+  ASSERT_TRUE(Exists(folder + "\\notes-2003-09-20.txt"));
+
+  const std::string said = RunUninstall(release);
+  EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry")) << said;
+  EXPECT_NE(std::string::npos, said.find("Removed the settings")) << said;
+  EXPECT_NE(std::string::npos, said.find("snapcopy.exe.")) << said;
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Morvane\\Keepsnap"));
+  EXPECT_FALSE(Exists("C:\\windows\\snapcopy.exe"));
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(folder + "\\notes-2003-09-20.txt", &bytes) && bytes == "notes") << "backups stay";
+  EXPECT_TRUE(ReadFileBytes(file, &bytes) && bytes == "notes");
+
+  EXPECT_NE(std::string::npos, RunUninstall(release).find("Nothing of Morvane Keepsnap was installed."));
+}
+
+}  // namespace
