@@ -2,6 +2,8 @@
 // registry, files and windows.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "backup_command/resource.h"
 #include "core/backup_run.h"
 #include "core/settings.h"
@@ -194,17 +196,20 @@ TEST_F(SnapcopyKeys, UnmakeableFolderIsReported) {
 
 class NewNameDialog : public SnapcopyKeys {
  protected:
-  HWND OpenDialog(Process& run) {
-    EXPECT_TRUE(run.Started());
-    return WaitForDialog("Enter New File Name", run.Id());
+  // Stores the documented settings and starts a run with Shift held; the
+  // dialog it opens, or null.
+  HWND OpenDialog() {
+    StoreSettings("0", "1", "0", "backup");
+    run.reset(new Process("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source));
+    EXPECT_TRUE(run->Started());
+    return WaitForDialog("Enter New File Name", run->Id());
   }
+  std::unique_ptr<Process> run;
 };
 
 // The template, its centring and its focus, then OK with an edited name.
 TEST_F(NewNameDialog, OkCopiesToEditedName) {
-  StoreSettings("0", "1", "0", "backup");
-  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source);
-  HWND dialog = OpenDialog(run);
+  HWND dialog = OpenDialog();
   ASSERT_NE(nullptr, dialog);
 
   EXPECT_EQ(source.substr(0, source.size() - 4) + "-2003-09-20.txt", ControlText(dialog, IDC_NEW_NAME));
@@ -220,34 +225,30 @@ TEST_F(NewNameDialog, OkCopiesToEditedName) {
   const std::string typed = folder + "\\typed name.txt";
   SetDlgItemTextA(dialog, IDC_NEW_NAME, typed.c_str());
   Click(dialog, IDOK);
-  ASSERT_TRUE(run.WaitForExit(10000));
+  ASSERT_TRUE(run->WaitForExit(10000));
   ExpectCopy("typed name.txt");
   EXPECT_EQ(2, CountFiles(folder));
 }
 
 TEST_F(NewNameDialog, CancelCopiesNothingAndSaysNothing) {
-  StoreSettings("0", "1", "0", "backup");
-  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source);
-  HWND dialog = OpenDialog(run);
+  HWND dialog = OpenDialog();
   ASSERT_NE(nullptr, dialog);
   Click(dialog, IDCANCEL);
-  ASSERT_TRUE(run.WaitForExit(10000)) << "no message box may follow Cancel";
+  ASSERT_TRUE(run->WaitForExit(10000)) << "no message box may follow Cancel";
   EXPECT_EQ(1, CountFiles(folder));
 }
 
 // A name that cannot be copied to gets the message after OK.
 TEST_F(NewNameDialog, BadNameIsReported) {
-  StoreSettings("0", "1", "0", "backup");
-  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source);
-  HWND dialog = OpenDialog(run);
+  HWND dialog = OpenDialog();
   ASSERT_NE(nullptr, dialog);
   SetDlgItemTextA(dialog, IDC_NEW_NAME, (folder + "\\no such folder\\x.txt").c_str());
   Click(dialog, IDOK);
-  HWND box = WaitForDialog("UNEXPECTED ERROR", run.Id());
+  HWND box = WaitForDialog("UNEXPECTED ERROR", run->Id());
   ASSERT_NE(nullptr, box);
   EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
   Click(box, IDOK);
-  EXPECT_TRUE(run.WaitForExit(10000));
+  EXPECT_TRUE(run->WaitForExit(10000));
   EXPECT_EQ(1, CountFiles(folder));
 }
 
