@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything, then shows the programs working end to end under Wine:
 # the setup saves settings, the registered command makes backups. Pictures
-# of both dialogs land in build/show/.
+# of both dialogs land in build/show/, the release zip in dist/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-machine.sh
@@ -18,3 +18,4 @@ for picture in setup-dialog new-name-dialog; do
   cp "$WINEPREFIX/drive_c/kstest/$picture.bmp" "$out/" && convert "$out/$picture.bmp" "$out/$picture.png"
 done
 echo "pictures: $out/setup-dialog.png $out/new-name-dialog.png"
+echo "release: $(scripts/package.sh)"
