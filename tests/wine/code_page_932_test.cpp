@@ -1,0 +1,99 @@
+// The programs under a double-byte ANSI code page (932), where the second
+// byte of a character can be 0x5C, the byte of a backslash. Run only in a
+// prefix started under a Japanese locale (code-page-932-test.sh).
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "backup_command/resource.h"
+#include "tests/wine/wine_support.h"
+
+using namespace winetest;
+
+namespace {
+
+// 表 in code page 932: lead byte 0x95, second byte 0x5C.
+const char kHyo[] = "\x95\x5c";
+const char kContent[] = "double-byte body\r\n";
+
+class CodePage932 : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_EQ(932u, GetACP()) << "start Wine under LANG=ja_JP.UTF-8";
+    ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+  }
+  void SetUp() override {
+    DeleteSettings();
+    StoreSettings("0", "1", "0", "backup");
+    // A folder whose name ends in the character, holding a file whose
+    // extension is the character and one with a plain extension.
+    folder = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "\\data" + kHyo;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    oddExtension = folder + "\\r." + kHyo;
+    plain = folder + "\\report.txt";
+    MakeDatedFile(oddExtension, kContent, 2003, 9, 20);
+    MakeDatedFile(plain, kContent, 2003, 9, 20);
+  }
+  void Run(const std::string& commandLine) {
+    Process run(commandLine);
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForExit(15000)) << "did not exit by itself";
+  }
+  void RunWithKeys(const char* keys, const std::string& path) {
+    Run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" " + std::string(keys) + " " + path);
+  }
+  void ExpectCopy(const std::string& path) {
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(path, &bytes)) << path << " missing";
+    EXPECT_EQ(kContent, bytes);
+  }
+  std::string folder, oddExtension, plain;
+};
+
+// A search for the last backslash that ignores lead bytes would take the
+// extension's second byte as the folder's end and name the copy wrongly.
+TEST_F(CodePage932, CopiesLandBesideTheSource) {
+  Run("snapcopy.exe " + oddExtension);
+  Run("snapcopy.exe " + plain);
+  ExpectCopy(folder + "\\r-2003-09-20." + kHyo);
+  ExpectCopy(folder + "\\report-2003-09-20.txt");
+  EXPECT_EQ(4, CountFiles(folder));
+
+  // The names hold the real character, not two stray bytes.
+  WIN32_FIND_DATAW found;
+  const std::wstring pattern = std::wstring(L"C:\\kstest\\CopiesLandBesideTheSource\\data\u8868\\r-*");
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  FindClose(search);
+  EXPECT_EQ(std::wstring(L"r-2003-09-20.\u8868"), found.cFileName);
+}
+
+TEST_F(CodePage932, CopiesLandInTheBackupFolder) {
+  RunWithKeys("shift+folder", oddExtension);
+  RunWithKeys("shift+folder", plain);
+  ExpectCopy(folder + "\\backup\\r-2003-09-20." + kHyo);
+  ExpectCopy(folder + "\\backup\\report-2003-09-20.txt");
+  EXPECT_EQ(2, CountFiles(folder + "\\backup"));
+  EXPECT_EQ(3, CountFiles(folder));
+}
+
+// A backup folder name that itself ends in the character.
+TEST_F(CodePage932, BackupFolderNamedWithTheCharacter) {
+  StoreSettings("0", "1", "0", (std::string("old") + kHyo).c_str());
+  RunWithKeys("shift+folder", oddExtension);
+  ExpectCopy(folder + "\\old" + kHyo + "\\r-2003-09-20." + kHyo);
+  EXPECT_EQ(1, CountFiles(folder + "\\old" + kHyo));
+}
+
+// The name offered with Shift held is the right one, and OK copies to it.
+TEST_F(CodePage932, NameDialogOffersTheRightName) {
+  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + oddExtension);
+  HWND dialog = WaitForDialog("Enter New File Name", run.Id());
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(folder + "\\r-2003-09-20." + kHyo, ControlText(dialog, IDC_NEW_NAME));
+  Click(dialog, IDOK);
+  ASSERT_TRUE(run.WaitForExit(10000));
+  ExpectCopy(folder + "\\r-2003-09-20." + kHyo);
+}
+
+}  // namespace
