@@ -1,0 +1,91 @@
+// Times programs from start to exit as the shell starts them, under Wine.
+//   bench_driver RUNS TARGET_A COMMAND_A [TARGET_B COMMAND_B ...]
+//   bench_driver --cancel CAPTION    presses Cancel in that dialog once it shows
+// The commands take turns, so that drift in the machine falls on all alike.
+// Before each run its target is deleted; after it the target must exist, so
+// a program that fails cannot look fast. Prints a line per command:
+//   median_ms min_ms max_ms
+// (Peak memory is measured from outside: Wine forgets it when a process ends.)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool RunOnce(const std::string& commandLine, double* ms) {
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return false;
+  WaitForSingleObject(info.hProcess, INFINITE);
+  QueryPerformanceCounter(&end);
+  *ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return true;
+}
+
+// Ends a program that waits in a dialog, as a user pressing Cancel would.
+int CancelDialog(const char* caption) {
+  for (int tries = 0; tries < 200; ++tries) {
+    if (HWND dialog = FindWindowA("#32770", caption)) {
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return 0;
+    }
+    Sleep(50);
+  }
+  std::fprintf(stderr, "no dialog \"%s\"\n", caption);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--cancel") == 0) return CancelDialog(argv[2]);
+  if (argc < 4 || argc % 2 != 0) {
+    std::fprintf(stderr, "usage: bench_driver RUNS TARGET COMMAND [TARGET COMMAND ...]\n");
+    return 2;
+  }
+  const int runs = std::atoi(argv[1]);
+  if (runs < 1) {
+    std::fprintf(stderr, "RUNS must be at least 1\n");
+    return 2;
+  }
+  const int commands = (argc - 2) / 2;
+  std::vector<std::vector<double>> measured(commands);
+  for (int run = 0; run < runs; ++run) {
+    for (int c = 0; c < commands; ++c) {
+      const char* target = argv[2 + 2 * c];
+      const char* command = argv[3 + 2 * c];
+      DeleteFileA(target);
+      double ms = 0;
+      if (!RunOnce(command, &ms)) {
+        std::fprintf(stderr, "cannot start: %s\n", command);
+        return 1;
+      }
+      if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "no copy at %s after: %s\n", target, command);
+        return 1;
+      }
+      measured[c].push_back(ms);
+    }
+  }
+  for (std::vector<double>& ms : measured) {
+    std::sort(ms.begin(), ms.end());
+    const size_t n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    std::printf("%.2f %.2f %.2f\n", median, ms.front(), ms.back());
+  }
+  return 0;
+}
