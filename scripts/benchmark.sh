@@ -46,21 +46,22 @@ time_programs() {
   $wine "$driver" "$runs" \
     "C:\\bench\\$file-20030920.dat" "snapcopy.exe C:\\bench\\$file.dat" \
     "C:\\bench\\$file.dat.bak" "copy_only.exe C:\\bench\\$file.dat" \
-    "C:\\bench\\$file.dat.bak" "copy_with_keys.exe C:\\bench\\$file.dat" | awk '{printf "%s ", $1} END {print ""}'
+    "C:\\bench\\$file.dat.keys.bak" "copy_with_keys.exe C:\\bench\\$file.dat" | awk '{printf "%s ", $1} END {print ""}'
 }
 read -r small_ours small_floor small_keys < <(time_programs small "$small_runs")
 read -r large_ours large_floor large_keys < <(time_programs large "$large_runs")
 large_cp=$(for _ in $(seq "$large_runs"); do
   rm -f "$data/large.cp"
   start=$(date +%s%N); cp "$data/large.dat" "$data/large.cp"; end=$(date +%s%N)
+  sync "$data/large.cp"
   awk -v ns=$((end - start)) 'BEGIN {printf "%.2f\n", ns / 1e6}'
 done | median_of)
-rm -f "$data"/large*.bak "$data"/large-* "$data/large.cp"
+rm -f "$data"/large-* "$data"/large.dat.* "$data/large.cp"
 
 # Peak resident memory in KiB of one run, the Wine process as Linux sees it.
 peak_kib() {
   python3 -c 'import resource, subprocess, sys
-subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
 print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$wine" "$@"
 }
 peak_small=$(peak_kib 'C:\windows\snapcopy.exe' 'C:\bench\small.dat')

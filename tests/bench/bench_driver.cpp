@@ -3,7 +3,8 @@
 //   bench_driver --cancel CAPTION    presses Cancel in that dialog once it shows
 // The commands take turns, so that drift in the machine falls on all alike.
 // Before each run its target is deleted; after it the target must exist, so
-// a program that fails cannot look fast. Prints a line per command:
+// a program that fails cannot look fast, and is flushed to disk untimed, so
+// that no run pays for the writing left over from the one before. Prints a line per command:
 //   median_ms min_ms max_ms
 // (Peak memory is measured from outside: Wine forgets it when a process ends.)
 #include <windows.h>
@@ -74,10 +75,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot start: %s\n", command);
         return 1;
       }
-      if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
+      HANDLE copy = CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (copy == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "no copy at %s after: %s\n", target, command);
         return 1;
       }
+      FlushFileBuffers(copy);
+      CloseHandle(copy);
       measured[c].push_back(ms);
     }
   }

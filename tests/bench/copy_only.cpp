@@ -11,6 +11,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
 #endif
   char target[MAX_PATH + 8];
   lstrcpynA(target, line, MAX_PATH);
+#ifdef READ_KEYS
+  lstrcatA(target, ".keys.bak");
+#else
   lstrcatA(target, ".bak");
+#endif
   return CopyFileA(line, target, FALSE) ? 0 : 1;
 }
