@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "backup_command/resource.h"
+#include "core/settings.h"
+#include "setup_utility/resource.h"
 #include "tests/wine/wine_support.h"
 
 using namespace winetest;
@@ -94,6 +96,42 @@ TEST_F(CodePage932, NameDialogOffersTheRightName) {
   Click(dialog, IDOK);
   ASSERT_TRUE(run.WaitForExit(10000));
   ExpectCopy(folder + "\\r-2003-09-20." + kHyo);
+}
+
+// The setup run from a folder whose name ends in the character, under a name
+// that holds it too: it must find snapcopy.exe beside itself, and a folder
+// name typed with the character is saved as the same bytes.
+TEST_F(CodePage932, SetupFromSuchAFolder) {
+  DeleteFileA("C:\\windows\\snapcopy.exe");
+  const std::string setupFolder = folder + "\\setup" + kHyo;
+  const std::string setup = setupFolder + "\\snapsetup" + kHyo + ".exe";
+  ASSERT_TRUE(CreateDirectoryA(setupFolder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapsetup.exe").c_str(), setup.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), (setupFolder + "\\snapcopy.exe").c_str(), FALSE));
+
+  Process run("\"" + setup + "\"", setupFolder);
+  HWND dialog = WaitForDialog("Morvane Keepsnap Setup", run.Id());
+  ASSERT_NE(nullptr, dialog);
+  const std::string folderName = std::string("old") + kHyo;
+  SetDlgItemTextA(dialog, IDC_FOLDER_NAME, folderName.c_str());
+  Click(dialog, IDOK);
+  HWND confirm = WaitForDialog("CONFIRM", run.Id());
+  ASSERT_NE(nullptr, confirm);
+  Click(confirm, IDYES);
+  HWND report = WaitForDialog("FINISHED", run.Id());
+  ASSERT_NE(nullptr, report);
+  EXPECT_EQ(0u, MessageBoxText(report).find("Successfully updated Morvane Keepsnap\n")) << MessageBoxText(report);
+  Click(report, IDOK);
+  ASSERT_TRUE(run.WaitForExit(10000));
+
+  std::string installed, built;
+  ASSERT_TRUE(ReadFileBytes("C:\\windows\\snapcopy.exe", &installed));
+  ASSERT_TRUE(ReadFileBytes(BinDir() + "\\snapcopy.exe", &built));
+  EXPECT_TRUE(installed == built) << "installed snapcopy.exe differs from the built one";
+  DWORD type = 0;
+  std::string saved;
+  ASSERT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, keepsnap::kBackupFolderKey, &type, &saved));
+  EXPECT_EQ(folderName + '\0', saved);
 }
 
 }  // namespace
