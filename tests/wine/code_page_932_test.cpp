@@ -114,14 +114,8 @@ TEST_F(CodePage932, SetupFromSuchAFolder) {
   ASSERT_NE(nullptr, dialog);
   const std::string folderName = std::string("old") + kHyo;
   SetDlgItemTextA(dialog, IDC_FOLDER_NAME, folderName.c_str());
-  Click(dialog, IDOK);
-  HWND confirm = WaitForDialog("CONFIRM", run.Id());
-  ASSERT_NE(nullptr, confirm);
-  Click(confirm, IDYES);
-  HWND report = WaitForDialog("FINISHED", run.Id());
-  ASSERT_NE(nullptr, report);
-  EXPECT_EQ(0u, MessageBoxText(report).find("Successfully updated Morvane Keepsnap\n")) << MessageBoxText(report);
-  Click(report, IDOK);
+  const std::string report = UpdateWithYes(dialog, run.Id());
+  EXPECT_EQ(0u, report.find("Successfully updated Morvane Keepsnap\n")) << report;
   ASSERT_TRUE(run.WaitForExit(10000));
 
   std::string installed, built;

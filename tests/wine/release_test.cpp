@@ -35,14 +35,8 @@ TEST(Release, SetupBackupUninstall) {
   HWND dialog = WaitForDialog("Morvane Keepsnap Setup", setup.Id());
   ASSERT_NE(nullptr, dialog);
   Choose(dialog, IDC_SEPARATOR_DASH);
-  Click(dialog, IDOK);
-  HWND confirm = WaitForDialog("CONFIRM", setup.Id());
-  ASSERT_NE(nullptr, confirm);
-  Click(confirm, IDYES);
-  HWND report = WaitForDialog("FINISHED", setup.Id());
-  ASSERT_NE(nullptr, report);
-  EXPECT_EQ(0u, MessageBoxText(report).find("Successfully updated Morvane Keepsnap"));
-  Click(report, IDOK);
+  const std::string report = UpdateWithYes(dialog, setup.Id());
+  EXPECT_EQ(0u, report.find("Successfully updated Morvane Keepsnap")) << report;
   ASSERT_TRUE(setup.WaitForExit(10000));
 
   const std::string folder = FreshFolder("release docs");

@@ -277,4 +277,16 @@ HWND FocusOf(HWND window) {
   return info.hwndFocus;
 }
 
+std::string UpdateWithYes(HWND setupDialog, DWORD processId) {
+  Click(setupDialog, IDOK);
+  HWND confirm = WaitForDialog("CONFIRM", processId);
+  if (confirm == nullptr) return "(no CONFIRM box)";
+  Click(confirm, IDYES);
+  HWND report = WaitForDialog("FINISHED", processId);
+  if (report == nullptr) return "(no FINISHED box)";
+  const std::string text = MessageBoxText(report);
+  Click(report, IDOK);
+  return text;
+}
+
 }  // namespace winetest

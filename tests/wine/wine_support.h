@@ -58,6 +58,9 @@ void Click(HWND dialog, int id);
 void Choose(HWND dialog, int id);
 bool Checked(HWND dialog, int id);
 bool WaitUntilGone(HWND window, DWORD ms = 10000);
+// Presses the setup's Update, answers Yes and returns the final report's text
+// after closing it; a missing box gives "(no CONFIRM box)" or "(no FINISHED box)".
+std::string UpdateWithYes(HWND setupDialog, DWORD processId);
 // The window that has the keyboard focus in the process's GUI thread.
 HWND FocusOf(HWND window);
 
