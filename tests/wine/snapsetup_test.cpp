@@ -2,6 +2,8 @@
 // the two programs together through the registered command.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "core/settings.h"
 #include "core/setup_update.h"
 #include "setup_utility/resource.h"
@@ -38,11 +40,12 @@ class SetupTest : public ::testing::Test {
            !KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Morvane - Backup File(s) Ver 2.0") && !Exists(kInstalled);
   }
 
-  // Starts the setup from the folder that holds both programs.
-  HWND Open(Process** process) {
-    *process = new Process("\"" + BinDir() + "\\snapsetup.exe\"", BinDir());
-    EXPECT_TRUE((*process)->Started());
-    return WaitForDialog(kSetupCaption, (*process)->Id());
+  // Starts the setup from the folder that holds both programs, as run; its
+  // dialog, or null.
+  HWND Open() {
+    run.reset(new Process("\"" + BinDir() + "\\snapsetup.exe\"", BinDir()));
+    EXPECT_TRUE(run->Started());
+    return WaitForDialog(kSetupCaption, run->Id());
   }
 
   // Picks the choices, presses Update and answers the confirmation.
@@ -77,6 +80,8 @@ class SetupTest : public ::testing::Test {
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << key;
     EXPECT_EQ(text + std::string(1, '\0'), bytes) << key << ": text and its terminator, nothing more";
   }
+
+  std::unique_ptr<Process> run;
 };
 
 class SetupDialog : public SetupTest {};
@@ -85,9 +90,7 @@ class SetupDialog : public SetupTest {};
 // folder box with its text selected.
 TEST_F(SetupDialog, OpensCentredWithStartupChoices) {
   StoreSettings("1", "2", "1", "old");
-  Process* p;
-  HWND dialog = Open(&p);
-  std::unique_ptr<Process> run(p);
+  HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
   EXPECT_TRUE(Checked(dialog, IDC_YEAR_FIRST));
   EXPECT_FALSE(Checked(dialog, IDC_MONTH_FIRST));
@@ -111,9 +114,7 @@ TEST_F(SetupDialog, OpensCentredWithStartupChoices) {
 
 // Typing stops at 25 characters.
 TEST_F(SetupDialog, FolderBoxTakesNo26thCharacter) {
-  Process* p;
-  HWND dialog = Open(&p);
-  std::unique_ptr<Process> run(p);
+  HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
   HWND box = GetDlgItem(dialog, IDC_FOLDER_NAME);
   SetWindowTextA(box, "");
@@ -125,9 +126,7 @@ TEST_F(SetupDialog, FolderBoxTakesNo26thCharacter) {
 
 TEST_F(SetupDialog, CancelAndEscWriteNothing) {
   for (int way = 0; way < 2; ++way) {
-    Process* p;
-    HWND dialog = Open(&p);
-    std::unique_ptr<Process> run(p);
+    HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     if (way == 0) {
       Click(dialog, IDCANCEL);
@@ -142,9 +141,7 @@ TEST_F(SetupDialog, CancelAndEscWriteNothing) {
 // A name put into the box past its limit is refused with both messages,
 // and nothing is written; the dialog stays open.
 TEST_F(SetupDialog, TooLongNameRefused) {
-  Process* p;
-  HWND dialog = Open(&p);
-  std::unique_ptr<Process> run(p);
+  HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
   SetDlgItemTextA(dialog, IDC_FOLDER_NAME, std::string(26, 'x').c_str());
   Click(dialog, IDOK);
@@ -168,9 +165,7 @@ TEST_F(SetupDialog, TooLongNameRefused) {
 class SetupUpdate : public SetupTest {};
 
 TEST_F(SetupUpdate, NoWritesNothingAndStaysOpen) {
-  Process* p;
-  HWND dialog = Open(&p);
-  std::unique_ptr<Process> run(p);
+  HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
   Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_UNDERSCORE, IDC_SYSTEM_DATE, "old", false);
   Sleep(300);
@@ -184,9 +179,7 @@ TEST_F(SetupUpdate, NoWritesNothingAndStaysOpen) {
 // The documented example: every value, the command, the installed program
 // and the report, exactly.
 TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
-  Process* p;
-  HWND dialog = Open(&p);
-  std::unique_ptr<Process> run(p);
+  HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
   Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_UNDERSCORE, IDC_SYSTEM_DATE, "old", true);
   EXPECT_EQ(kAllDone, Finish(run->Id()));
@@ -211,14 +204,14 @@ TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
 TEST_F(SetupUpdate, MissingProgramIsReported) {
   const std::string lonely = FreshFolder("lonely setup");
   ASSERT_TRUE(CopyFileA((BinDir() + "\\snapsetup.exe").c_str(), (lonely + "\\snapsetup.exe").c_str(), FALSE));
-  Process run("\"" + lonely + "\\snapsetup.exe\"", lonely);
-  HWND dialog = WaitForDialog(kSetupCaption, run.Id());
+  run.reset(new Process("\"" + lonely + "\\snapsetup.exe\"", lonely));
+  HWND dialog = WaitForDialog(kSetupCaption, run->Id());
   ASSERT_NE(nullptr, dialog);
-  Update(dialog, run.Id(), IDC_YEAR_FIRST, IDC_SEPARATOR_DASH, IDC_FILE_DATE, "backup", true);
-  const std::string report = Finish(run.Id());
+  Update(dialog, run->Id(), IDC_YEAR_FIRST, IDC_SEPARATOR_DASH, IDC_FILE_DATE, "backup", true);
+  const std::string report = Finish(run->Id());
   EXPECT_EQ(0u, report.find("Morvane Keepsnap was NOT fully updated\n\nDetails...\n")) << report;
   EXPECT_NE(std::string::npos, report.find("\nError copying snapcopy.exe to the Windows directory")) << report;
-  EXPECT_TRUE(run.WaitForExit(10000));
+  EXPECT_TRUE(run->WaitForExit(10000));
   EXPECT_FALSE(Exists(kInstalled));
   ExpectSetting(keepsnap::kDateSeparatorKey, "1");
 }
@@ -232,14 +225,12 @@ class TwoPrograms : public SetupTest {
     ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
     command.resize(command.find('\0'));
     command.replace(command.find("%1"), 2, file);
-    Process run(command);
-    ASSERT_TRUE(run.Started()) << command;
-    ASSERT_TRUE(run.WaitForExit(15000));
+    Process backup(command);
+    ASSERT_TRUE(backup.Started()) << command;
+    ASSERT_TRUE(backup.WaitForExit(15000));
   }
   void SetUpWith(int order, int separator, int source, const char* folder) {
-    Process* p;
-    HWND dialog = Open(&p);
-    std::unique_ptr<Process> run(p);
+    HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     Update(dialog, run->Id(), order, separator, source, folder, true);
     EXPECT_EQ(kAllDone, Finish(run->Id()));
