@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12, if it is missing.
+# Installs what the build and the tests need on Debian 12, if it is missing,
+# and prepares the WoW64 Wine (scripts/wow64-wine.sh).
 # The 32-bit Wine loader is never installed: these machines cannot run it,
 # and with it the wine wrapper would pick it and fail.
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev googletest python3
           g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          wine wine64 xvfb xauth icoutils imagemagick locales zip unzip clang libclang-rt-14-dev)
+          wine wine64 xvfb xauth icoutils imagemagick locales zip unzip clang libclang-rt-14-dev
+          debootstrap)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -24,3 +26,5 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
+# The WoW64 Wine that runs the shipped 32-bit programs, in its chroot.
+"$(dirname "$0")/wow64-wine.sh" ensure

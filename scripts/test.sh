@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests, the checks of the built programs (i686 and
-# x86_64), and the programs themselves under Wine. Installs what is missing.
+# x86_64), and the programs themselves under Wine, twice: the x86_64 build
+# under Debian 12's Wine and the shipped i686 programs and release zip under
+# the WoW64 Wine. Installs what is missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup-machine.sh || exit 1
+scripts/setup-machine.sh || { echo "keepsnap: the machine could not be prepared (see above)"; exit 1; }
 scripts/build.sh || exit 1
+scripts/package.sh || exit 1
+# Whatever the tests mounted inside the WoW64 chroot goes, pass or fail.
+trap 'scripts/wow64-wine.sh umount' EXIT
 
 passed=0 failed=0
 tally() {  # adds a ctest summary line's counts
@@ -41,9 +46,13 @@ if tests/fuzz/run.sh 15; then passed=$((passed + 1)); else failed=$((failed + 1)
 echo "== reproducible release"
 if tests/build/reproducible.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
-echo "== programs under Wine"
-(cd build/win64 && TZ=UTC ctest --output-on-failure) | tee "$log/wine"
+echo "== x86_64 programs under $(tests/wine/wine-session.sh version)"
+(cd build/win64 && TZ=UTC ctest --output-on-failure -L x86_64) | tee "$log/wine"
 tally "$log/wine"
+
+echo "== shipped i686 programs and release zip under $(KEEPSNAP_WINE=wow64 tests/wine/wine-session.sh version) (WoW64)"
+(cd build/win64 && TZ=UTC ctest --output-on-failure -L i686) | tee "$log/wow64"
+tally "$log/wow64"
 
 rm -rf "$log"
 echo "keepsnap: $passed passed, $failed failed"

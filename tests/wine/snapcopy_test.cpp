@@ -38,6 +38,8 @@ class SnapcopyRun : public ::testing::Test {
   void RunShellCommand(const std::string& path) {
     Process run("snapcopy.exe " + path);
     ASSERT_TRUE(run.Started());
+    // What ships is what runs: the i686 programs are WoW64 processes.
+    EXPECT_EQ(ShippedTarget(), run.IsWow64());
     ASSERT_TRUE(run.WaitForExit(15000)) << "snapcopy did not exit by itself";
   }
   void ExpectCopy(const std::string& name) {
@@ -153,6 +155,7 @@ class SnapcopyKeys : public SnapcopyRun {
   void RunWithKeys(const char* keys, const std::string& path) {
     Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" " + keys + " " + path);
     ASSERT_TRUE(run.Started());
+    EXPECT_EQ(ShippedTarget(), run.IsWow64());
     ASSERT_TRUE(run.WaitForExit(15000));
   }
 };

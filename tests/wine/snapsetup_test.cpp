@@ -45,6 +45,7 @@ class SetupTest : public ::testing::Test {
   HWND Open() {
     run.reset(new Process("\"" + BinDir() + "\\snapsetup.exe\"", BinDir()));
     EXPECT_TRUE(run->Started());
+    EXPECT_EQ(ShippedTarget(), run->IsWow64());
     return WaitForDialog(kSetupCaption, run->Id());
   }
 

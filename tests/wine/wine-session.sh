@@ -5,12 +5,45 @@
 #                                       copy EXE and the programs beside it
 #                                       into the prefix and run it there
 #   wine-session.sh stop STATE_DIR      end the prefix's processes and Xvfb
-# Only the 64-bit loader runs on these machines, so it is called directly.
+#   wine-session.sh version             the Wine in use
+# KEEPSNAP_WINE picks the Wine: "wine8" (default), Debian 12's Wine with its
+# 64-bit loader, which runs the x86_64 build; "wow64", Debian unstable's
+# WoW64 Wine in its chroot (scripts/wow64-wine.sh), which runs the shipped
+# i686 programs. Only 64-bit loaders run on these machines.
 set -euo pipefail
-cmd=$1 state=$2
-shift 2
-loader=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+here=$(cd "$(dirname "$0")" && pwd)
+cmd=$1
+shift
+wow64=$here/../../scripts/wow64-wine.sh
+case ${KEEPSNAP_WINE:-wine8} in
+wine8)
+  loader=/usr/lib/wine/wine64
+  wineserver=/usr/lib/wine/wineserver
+  in_wine() { "$@"; }
+  ;;
+wow64)
+  loader=/usr/lib/x86_64-linux-gnu/wine/wine
+  wineserver=/usr/lib/x86_64-linux-gnu/wine/wineserver
+  # The chroot sees the session's folder at the same path (bound at start),
+  # and nothing else of this machine's files.
+  in_wine() {
+    local dir=/
+    case $PWD in "${state:-}"/*) dir=$PWD ;; esac
+    "$wow64" run "$dir" "$@"
+  }
+  ;;
+*)
+  echo "KEEPSNAP_WINE must be wine8 or wow64" >&2
+  exit 2
+  ;;
+esac
+
+if [ "$cmd" = version ]; then
+  in_wine "$loader" --version
+  exit
+fi
+state=$1
+shift
 
 load_env() {
   # shellcheck disable=SC1091
@@ -20,8 +53,10 @@ load_env() {
 
 case $cmd in
 start)
+  [ "${KEEPSNAP_WINE:-wine8}" = wine8 ] || "$wow64" unbind "$state"
   rm -rf "$state"
   mkdir -p "$state"
+  [ "${KEEPSNAP_WINE:-wine8}" = wine8 ] || "$wow64" bind "$state"
   display=$((100 + RANDOM % 800))
   while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
   Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
@@ -30,11 +65,11 @@ start)
   load_env
   for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
   # Local time follows TZ; the tests set file dates in local time.
-  $loader wineboot -i >"$state/wineboot.log" 2>&1
+  in_wine $loader wineboot -i >"$state/wineboot.log" 2>&1
   # Wine draws its own caption bars when no window manager runs.
-  $loader reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  $wineserver -w
-  echo "wine session on :$display, prefix $WINEPREFIX"
+  in_wine $loader reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  in_wine $wineserver -w
+  echo "wine session on :$display, prefix $WINEPREFIX, $(in_wine $loader --version)"
   ;;
 run)
   load_env
@@ -46,21 +81,22 @@ run)
   [ -n "${KEEPSNAP_PROGRAMS:-}" ] && for program in $KEEPSNAP_PROGRAMS; do cp "$program" "$bin/"; done
   cd "$WINEPREFIX/drive_c/kstest"
   set +e
-  $loader "C:\\kstest\\bin\\$(basename "$exe")" "$@"
+  in_wine $loader "C:\\kstest\\bin\\$(basename "$exe")" "$@"
   rc=$?
-  $wineserver -k >/dev/null 2>&1 || true
+  in_wine $wineserver -k >/dev/null 2>&1 || true
   exit $rc
   ;;
 stop)
   if [ -f "$state/env" ]; then
     load_env
-    $wineserver -k >/dev/null 2>&1 || true
+    in_wine $wineserver -k >/dev/null 2>&1 || true
   fi
   [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
   rm -rf "$state/prefix"
+  [ "${KEEPSNAP_WINE:-wine8}" = wine8 ] || "$wow64" unbind "$state"
   ;;
 *)
-  echo "usage: $0 start|run|stop STATE_DIR ..." >&2
+  echo "usage: $0 start|run|stop STATE_DIR ... | version" >&2
   exit 2
   ;;
 esac

@@ -1,6 +1,7 @@
 #include "tests/wine/wine_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -193,6 +194,16 @@ Process::~Process() {
   if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 1);
   CloseHandle(info_.hProcess);
   CloseHandle(info_.hThread);
+}
+
+bool ShippedTarget() {
+  const char* wine = std::getenv("KEEPSNAP_WINE");
+  return wine != nullptr && std::string(wine) == "wow64";
+}
+
+bool Process::IsWow64() const {
+  BOOL wow64 = FALSE;
+  return info_.hProcess != nullptr && IsWow64Process(info_.hProcess, &wow64) && wow64;
 }
 
 bool Process::WaitForExit(DWORD ms) {

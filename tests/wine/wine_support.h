@@ -34,6 +34,10 @@ int CountFiles(const std::string& folder);  // files and folders, without . and 
 SYSTEMTIME Today();
 std::string Pad(int value, int width);
 
+// True when this run is the one of the shipped i686 programs under the
+// WoW64 Wine (wine-session.sh passes KEEPSNAP_WINE on).
+bool ShippedTarget();
+
 class Process {
  public:
   // Starts the command line as the shell would (search path, no window tricks).
@@ -42,6 +46,8 @@ class Process {
   bool Started() const { return info_.hProcess != nullptr; }
   DWORD Id() const { return info_.dwProcessId; }
   bool WaitForExit(DWORD ms);
+  // A 32-bit program on a 64-bit system, as the shipped programs are.
+  bool IsWow64() const;
 
  private:
   PROCESS_INFORMATION info_ = {};
