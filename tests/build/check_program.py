@@ -31,6 +31,7 @@ DIALOGS = {
             (EDIT, 1000, '', (55, 32, 117, 13), CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
         ],
         'level': 'asInvoker',
+        'description': 'Morvane Keepsnap backup command',
     },
     'snapsetup': {
         'caption': 'Morvane Keepsnap Setup', 'rect': (0, 0, 320, 250),
@@ -56,6 +57,7 @@ DIALOGS = {
             (BUTTON, 1020, 'Help', (191, 214, 50, 14), WS_CHILD | WS_TABSTOP),
         ],
         'level': 'requireAdministrator',
+        'description': 'Morvane Keepsnap setup',
     },
 }
 
@@ -113,6 +115,30 @@ def parse_dialog(data):
                 klass=klass, title=title, font=font, controls=controls)
 
 
+def version_strings(data):
+    """The String entries of a VS_VERSIONINFO. Each block is wLength,
+    wValueLength, wType, a UTF-16 key, padding to 4 bytes, then its value
+    (the root's is the fixed part) and its children."""
+    strings = {}
+
+    def walk(pos, end, path):
+        while pos + 6 <= end:
+            length, value_length, kind = struct.unpack_from('<HHH', data, pos)
+            if length == 0:
+                break
+            key, body = sz_or_ord(data, pos + 6)
+            body = (body + 3) & ~3
+            if path == ['VS_VERSION_INFO', 'StringFileInfo', '040904b0']:
+                strings[key] = data[body:body + 2 * value_length].decode('utf-16-le').rstrip('\0')
+            elif not path or path[-1] != 'VarFileInfo':
+                skip = value_length if key == 'VS_VERSION_INFO' else 0
+                walk((body + skip + 3) & ~3, pos + length, path + [key])
+            pos = (pos + length + 3) & ~3
+
+    walk(0, len(data), [])
+    return strings
+
+
 def main():
     program, exe, arch = sys.argv[1:4]
     expected = DIALOGS[program]
@@ -156,6 +182,12 @@ def main():
     check(fixed[8] == 0x4 and fixed[9] == 0x1, 'FILEOS VOS__WINDOWS32, FILETYPE VFT_APP')
     check('040904b0'.encode('utf-16-le') in version, 'string table US English, Unicode')
     check(struct.pack('<HH', 0x409, 1200) in version, 'translation 0x409, 1200')
+    strings = version_strings(version)
+    want = {'CompanyName': 'Morvane', 'FileDescription': expected['description'], 'FileVersion': '2, 0, 0, 0',
+            'InternalName': program, 'OriginalFilename': program + '.exe', 'ProductName': 'Morvane Keepsnap',
+            'ProductVersion': '2, 0, 0, 0'}
+    check(strings == want, 'version strings %s' % sorted(strings.items()) +
+          ('' if strings == want else ' (expected %s)' % sorted(want.items())))
 
     manifest = resource(exe, 24, 1).decode('utf-8')
     check('level="%s"' % expected['level'] in manifest, 'manifest asks for ' + expected['level'])

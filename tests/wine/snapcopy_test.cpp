@@ -2,6 +2,7 @@
 // registry, files and windows.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "backup_command/resource.h"
@@ -112,14 +113,14 @@ struct Box {
   std::string text, caption;
 };
 
-// Starts snapcopy on a file held open without read sharing and reads the
-// message box it shows.
-Box RunOnLockedFile(const std::string& source) {
-  HANDLE lock = CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(INVALID_HANDLE_VALUE, lock);
+// Starts snapcopy on a file another program holds open as asked, and reads
+// the message box it shows; none means it must exit by itself.
+Box RunOnHeldFile(const std::string& source, DWORD access, DWORD share, bool expectBox) {
+  HANDLE held = CreateFileA(source.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, held);
   Process run("snapcopy.exe " + source);
   Box box;
-  HWND window = WaitForDialog(keepsnap::kErrorCaption, run.Id());
+  HWND window = expectBox ? WaitForDialog(keepsnap::kErrorCaption, run.Id()) : nullptr;
   if (window != nullptr) {
     box.caption = WindowText(window);
     box.text = MessageBoxText(window);
@@ -127,26 +128,63 @@ Box RunOnLockedFile(const std::string& source) {
     Click(window, IDOK);
   }
   EXPECT_TRUE(run.WaitForExit(10000));
-  CloseHandle(lock);
+  CloseHandle(held);
   return box;
 }
 
-// With the file date the date cannot be read; with the system date the stamp
-// is had and the failed copy is shown. Either way nothing is copied.
-TEST_F(SnapcopyRun, LockedFileIsReported) {
+// Held without read sharing: with the file date the date cannot be read, with
+// the system date the failed copy is shown, and nothing is copied. Held for
+// writing with reads shared, as an editor holds a document, the backup is
+// made with either date: a source opened without write sharing would fail.
+TEST_F(SnapcopyRun, HeldFileOutcomes) {
   struct Row {
-    const char *toUse, *message;
+    DWORD access, share;
+    const char *toUse, *message, *copy;
   } rows[] = {
-      {"0", "Unable to retrieve file last modified time."},
-      {"1", "Unable to copy file, ensure that the file name/path is valid."},
+      {GENERIC_READ, 0, "0", "Unable to retrieve file last modified time.", nullptr},
+      {GENERIC_READ, 0, "1", "Unable to copy file, ensure that the file name/path is valid.", nullptr},
+      {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, "0", "", "report-2003-09-20.txt"},
   };
   for (const Row& r : rows) {
     StoreSettings("0", "1", r.toUse, "backup");
-    const Box box = RunOnLockedFile(source);
-    EXPECT_EQ("UNEXPECTED ERROR", box.caption) << r.toUse;
+    const Box box = RunOnHeldFile(source, r.access, r.share, r.copy == nullptr);
+    if (r.copy == nullptr) {
+      EXPECT_EQ("UNEXPECTED ERROR", box.caption) << r.toUse;
+      EXPECT_EQ(1, CountFiles(folder)) << "no copy, date to use " << r.toUse;
+    } else {
+      ExpectCopy(r.copy);
+    }
     EXPECT_EQ(r.message, box.text) << r.toUse;
-    EXPECT_EQ(1, CountFiles(folder)) << "no copy, date to use " << r.toUse;
   }
+}
+
+// Run by ctest with TZ=Asia/Tokyo for this driver: Wine takes a program's
+// local time from the TZ it starts with, which the programs inherit.
+class LocalTime : public SnapcopyRun {};
+
+// The file date is the local date of the last write: a write late on the
+// 20th (UTC) is the 21st in Tokyo, one in the early afternoon still the 20th.
+TEST_F(LocalTime, FileDateIsLocalDate) {
+  const char* zone = std::getenv("TZ");
+  ASSERT_STREQ("Asia/Tokyo", zone) << "run by ctest under TZ=Asia/Tokyo";
+  struct Row {
+    WORD utcHour;
+    const char* copy;
+  } rows[] = {{20, "report-2003-09-21.txt"}, {14, "report-2003-09-20.txt"}};
+  StoreSettings("0", "1", "0", "backup");
+  for (const Row& r : rows) {
+    SYSTEMTIME utc = {};
+    utc.wYear = 2003, utc.wMonth = 9, utc.wDay = 20, utc.wHour = r.utcHour;
+    FILETIME written;
+    SystemTimeToFileTime(&utc, &written);
+    HANDLE file = CreateFileA(source.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    RunShellCommand(source);
+    ExpectCopy(r.copy);
+  }
+  EXPECT_EQ(3, CountFiles(folder));
 }
 
 // The real backup run with the keys given to it (see snapcopy_with_keys.cpp).

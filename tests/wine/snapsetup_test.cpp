@@ -201,6 +201,21 @@ TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
   EXPECT_TRUE(installed == built) << "installed snapcopy.exe differs from the built one";
 }
 
+// A name of exactly 25 characters passes the length check and is saved, and
+// the date order, read back after the name, is saved too.
+TEST_F(SetupUpdate, FullLengthNameIsSaved) {
+  const char* rows[] = {"abcdefghijklmnopqrstuvwxy"};
+  for (const char* name : rows) {
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_PERIOD, IDC_FILE_DATE, name, true);
+    EXPECT_EQ(kAllDone, Finish(run->Id())) << name;
+    ASSERT_TRUE(run->WaitForExit(10000)) << name;
+    ExpectSetting(keepsnap::kBackupFolderKey, name);
+    ExpectSetting(keepsnap::kDateModeKey, "1");
+  }
+}
+
 // Without snapcopy.exe beside it the setup says it was not fully updated.
 TEST_F(SetupUpdate, MissingProgramIsReported) {
   const std::string lonely = FreshFolder("lonely setup");
