@@ -1,96 +1,133 @@
 #!/usr/bin/env bash
 # What a user feels: the time from picking the entry to the copy being there.
 # Times snapcopy.exe from start to exit under Wine, taking turns with two
-# floors built here (a program that only calls CopyFileA, and one that also
-# reads the held keys), on a small and a 256 MiB file, and the Linux cp of
-# the large one; then the shipped programs' sizes and imports and the peak
-# memory of each program. Prints a Markdown table. Not a test: figures
-# belong to the machine they were taken on.
+# floors built from the same source for the same target (a program that only
+# calls CopyFileA, and one that also reads the held keys), on a small and a
+# 256 MiB file; twice: the x86_64 build under Debian 12's Wine and the shipped
+# i686 build under the WoW64 Wine. Then the Linux cp of the large file, the
+# shipped programs' sizes and imports and each program's peak memory.
+# Prints a Markdown table. Not a test: figures belong to the machine they
+# were taken on.
 #   scripts/benchmark.sh [SMALL_RUNS [LARGE_RUNS]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 small_runs=${1:-31} large_runs=${2:-9}
-scripts/setup-machine.sh
+scripts/setup-machine.sh >/dev/null
 scripts/build.sh >/dev/null
-export TZ=UTC
-state=$PWD/build/bench-session
-trap 'tests/wine/wine-session.sh stop "$state"' EXIT
-tests/wine/wine-session.sh start "$state" >/dev/null
-source "$state/env"
-export WINEPREFIX DISPLAY WINEDEBUG=-all WINELOADER=/usr/lib/wine/wine64
-wine=/usr/lib/wine/wine64
-# Keeps the session's wineserver up between runs, as it is on a desktop.
-/usr/lib/wine/wineserver -p
-win=$WINEPREFIX/drive_c/windows
-cp build/win64/backup_command/snapcopy.exe build/win64/setup_utility/snapsetup.exe \
-   build/win64/tests/bench/copy_only.exe build/win64/tests/bench/copy_with_keys.exe "$win/"
+export TZ=UTC WINEDEBUG=-all
 driver=build/win64/tests/bench/bench_driver.exe
-
-# The settings the setup starts with: year first, no separator, file date.
-for pair in date_mode:0 date_separator:0 date_to_use:0 backup_folder:backup; do
-  $wine reg add "HKLM\\Software\\Morvane\\Keepsnap\\${pair%%:*}" /ve /d "${pair#*:}" /reg:32 /f >/dev/null
-done
-
-data=$WINEPREFIX/drive_c/bench
-rm -rf "$data" && mkdir -p "$data"
-head -c 4096 /dev/urandom >"$data/small.dat"
-head -c $((256 << 20)) /dev/urandom >"$data/large.dat"
-touch -d '2003-09-20 12:00:00' "$data/small.dat" "$data/large.dat"
-cat "$data/large.dat" >/dev/null  # every program finds it in the page cache
+data_unix=$PWD/build/bench-data
+trap 'for t in x86_64 i686; do tests/wine/wine-session.sh stop "build/bench-$t" 2>/dev/null || true; done
+      scripts/wow64-wine.sh umount; rm -rf "$data_unix"' EXIT
+mkdir -p "$data_unix"
+head -c 4096 /dev/urandom >"$data_unix/small.dat"
+head -c $((256 << 20)) /dev/urandom >"$data_unix/large.dat"
 
 median_of() { sort -n | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
 
-# One file: the three programs in turn. Prints "snapcopy floor keys_floor" medians in ms.
-time_programs() {
-  local file=$1 runs=$2
-  $wine "$driver" "$runs" \
-    "C:\\bench\\$file-20030920.dat" "snapcopy.exe C:\\bench\\$file.dat" \
-    "C:\\bench\\$file.dat.bak" "copy_only.exe C:\\bench\\$file.dat" \
-    "C:\\bench\\$file.dat.keys.bak" "copy_with_keys.exe C:\\bench\\$file.dat" | awk '{printf "%s ", $1} END {print ""}'
+# measure TARGET WINE BUILD: prints the medians in ms (small: snapcopy, floor,
+# keys floor; large: the same) and the peak memory in KiB (snapcopy and the
+# floor on each file, the setup with its dialog open).
+measure() {
+  local target=$1 build=$3 state=$PWD/build/bench-$1
+  export KEEPSNAP_WINE=$2
+  tests/wine/wine-session.sh start "$state" >/dev/null
+  (
+    source "$state/env"
+    export WINEPREFIX DISPLAY
+    if [ "$KEEPSNAP_WINE" = wow64 ]; then
+      loader=/usr/lib/x86_64-linux-gnu/wine/wine wineserver=/usr/lib/x86_64-linux-gnu/wine/wineserver
+      wine() { scripts/wow64-wine.sh run / "$@"; }
+    else
+      loader=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+      wine() { "$@"; }
+    fi
+    export WINELOADER=$loader
+    # Keeps the session's wineserver up between runs, as it is on a desktop.
+    wine $wineserver -p
+    win=$WINEPREFIX/drive_c/windows
+    cp "$build/backup_command/snapcopy.exe" "$build/setup_utility/snapsetup.exe" \
+       "$build/tests/bench/copy_only.exe" "$build/tests/bench/copy_with_keys.exe" "$driver" "$win/"
+    # The settings the setup starts with: year first, no separator, file date.
+    for pair in date_mode:0 date_separator:0 date_to_use:0 backup_folder:backup; do
+      wine $loader reg add "HKLM\\Software\\Morvane\\Keepsnap\\${pair%%:*}" /ve /d "${pair#*:}" /reg:32 /f >/dev/null
+    done
+    data=$WINEPREFIX/drive_c/bench
+    mkdir -p "$data"
+    cp "$data_unix/small.dat" "$data_unix/large.dat" "$data/"
+    touch -d '2003-09-20 12:00:00' "$data/small.dat" "$data/large.dat"
+    cat "$data/large.dat" >/dev/null  # every program finds it in the page cache
+    time_programs() {
+      local file=$1 runs=$2
+      wine $loader 'C:\windows\bench_driver.exe' "$runs" \
+        "C:\\bench\\$file-20030920.dat" "snapcopy.exe C:\\bench\\$file.dat" \
+        "C:\\bench\\$file.dat.bak" "copy_only.exe C:\\bench\\$file.dat" \
+        "C:\\bench\\$file.dat.keys.bak" "copy_with_keys.exe C:\\bench\\$file.dat" | awk '{printf "%s ", $1}'
+    }
+    # Peak resident memory in KiB of one run, the Wine processes as Linux sees them.
+    peak_kib() {
+      python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
+    }
+    time_programs small "$small_runs"
+    time_programs large "$large_runs"
+    rm -f "$data"/large-* "$data"/large.dat.*
+    local program
+    for program in 'snapcopy.exe C:\bench\small.dat' 'copy_only.exe C:\bench\small.dat' \
+                   'snapcopy.exe C:\bench\large.dat' 'copy_only.exe C:\bench\large.dat'; do
+      if [ "$KEEPSNAP_WINE" = wow64 ]; then
+        peak_kib scripts/wow64-wine.sh run / $loader "C:\\windows\\${program%% *}" "${program#* }"
+      else
+        peak_kib $loader "C:\\windows\\${program%% *}" "${program#* }"
+      fi
+    done
+    (sleep 2; wine $loader 'C:\windows\bench_driver.exe' --cancel "Morvane Keepsnap Setup") &
+    if [ "$KEEPSNAP_WINE" = wow64 ]; then
+      peak_kib scripts/wow64-wine.sh run / $loader 'C:\windows\snapsetup.exe'
+    else
+      peak_kib $loader 'C:\windows\snapsetup.exe'
+    fi
+    wait
+    echo
+  )
+  tests/wine/wine-session.sh stop "$state"
 }
-read -r small_ours small_floor small_keys < <(time_programs small "$small_runs")
-read -r large_ours large_floor large_keys < <(time_programs large "$large_runs")
+
+read -r x_s x_sf x_sk x_l x_lf x_lk x_ps x_psf x_pl x_plf x_pset < <(measure x86_64 wine8 build/win64)
+read -r i_s i_sf i_sk i_l i_lf i_lk i_ps i_psf i_pl i_plf i_pset < <(measure i686 wow64 build/win32)
 large_cp=$(for _ in $(seq "$large_runs"); do
-  rm -f "$data/large.cp"
-  start=$(date +%s%N); cp "$data/large.dat" "$data/large.cp"; end=$(date +%s%N)
-  sync "$data/large.cp"
+  rm -f "$data_unix/large.cp"
+  start=$(date +%s%N); cp "$data_unix/large.dat" "$data_unix/large.cp"; end=$(date +%s%N)
+  sync "$data_unix/large.cp"
   awk -v ns=$((end - start)) 'BEGIN {printf "%.2f\n", ns / 1e6}'
 done | median_of)
-rm -f "$data"/large-* "$data"/large.dat.* "$data/large.cp"
-
-# Peak resident memory in KiB of one run, the Wine process as Linux sees it.
-peak_kib() {
-  python3 -c 'import resource, subprocess, sys
-subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$wine" "$@"
-}
-peak_small=$(peak_kib 'C:\windows\snapcopy.exe' 'C:\bench\small.dat')
-peak_small_floor=$(peak_kib 'C:\windows\copy_only.exe' 'C:\bench\small.dat')
-peak_large=$(peak_kib 'C:\windows\snapcopy.exe' 'C:\bench\large.dat')
-peak_large_floor=$(peak_kib 'C:\windows\copy_only.exe' 'C:\bench\large.dat')
-(sleep 1; $wine "$driver" --cancel "Morvane Keepsnap Setup") &
-peak_setup=$(peak_kib 'C:\windows\snapsetup.exe')
-wait
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f\n", a / b}'; }
 size() { stat -c %s "$1"; }
 imports() { x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name:/ {print $3}' | sort -f | paste -sd, | sed 's/,/, /g'; }
 ours_i686=build/win32/backup_command/snapcopy.exe setup_i686=build/win32/setup_utility/snapsetup.exe
+wine8=$(tests/wine/wine-session.sh version) wow64=$(KEEPSNAP_WINE=wow64 tests/wine/wine-session.sh version)
 
 cat <<TABLE
 Measured $(date -u +%Y-%m-%d) with \`scripts/benchmark.sh $small_runs $large_runs\` on $(nproc) CPUs,
-$(/usr/lib/wine/wine64 --version 2>/dev/null || wine --version), medians over turns taken in one Wine session (x86_64 build).
+medians over turns taken in one Wine session per build: the x86_64 build under $wine8
+and the shipped i686 build under $wow64 (WoW64); each build's floors are built for its target.
 
-| Figure | snapcopy | CopyFileA only | + held keys | ratio to CopyFileA only (goal ≤ 1.05) | ratio to + held keys |
-|---|---|---|---|---|---|
-| start to exit, 4 KiB file | $small_ours ms | $small_floor ms | $small_keys ms | $(ratio "$small_ours" "$small_floor") | $(ratio "$small_ours" "$small_keys") |
-| start to exit, 256 MiB file | $large_ours ms | $large_floor ms | $large_keys ms | $(ratio "$large_ours" "$large_floor") | $(ratio "$large_ours" "$large_keys") |
-| Linux \`cp\` of the 256 MiB file | $large_cp ms | | | snapcopy / cp: $(ratio "$large_ours" "$large_cp") | |
-| peak memory, 4 KiB file | $peak_small KiB | $peak_small_floor KiB | | | |
-| peak memory, 256 MiB file | $peak_large KiB | $peak_large_floor KiB | | | |
+| Figure | Build | snapcopy | CopyFileA only | + held keys | ratio to CopyFileA only (goal ≤ 1.05) | ratio to + held keys |
+|---|---|---|---|---|---|---|
+| start to exit, 4 KiB file | x86_64 | $x_s ms | $x_sf ms | $x_sk ms | $(ratio "$x_s" "$x_sf") | $(ratio "$x_s" "$x_sk") |
+| start to exit, 4 KiB file | i686 (shipped) | $i_s ms | $i_sf ms | $i_sk ms | $(ratio "$i_s" "$i_sf") | $(ratio "$i_s" "$i_sk") |
+| start to exit, 256 MiB file | x86_64 | $x_l ms | $x_lf ms | $x_lk ms | $(ratio "$x_l" "$x_lf") | $(ratio "$x_l" "$x_lk") |
+| start to exit, 256 MiB file | i686 (shipped) | $i_l ms | $i_lf ms | $i_lk ms | $(ratio "$i_l" "$i_lf") | $(ratio "$i_l" "$i_lk") |
+| Linux \`cp\` of the 256 MiB file | | $large_cp ms | | | snapcopy / cp: $(ratio "$i_l" "$large_cp") (i686) | |
+| peak memory, 4 KiB file | x86_64 | $x_ps KiB | $x_psf KiB | | | |
+| peak memory, 4 KiB file | i686 (shipped) | $i_ps KiB | $i_psf KiB | | | |
+| peak memory, 256 MiB file | x86_64 | $x_pl KiB | $x_plf KiB | | | |
+| peak memory, 256 MiB file | i686 (shipped) | $i_pl KiB | $i_plf KiB | | | |
 
-| Shipped program (i686) | Size (goal < 262144 bytes) | Imports | Peak memory (x86_64 under Wine) |
+| Shipped program (i686) | Size (goal < 262144 bytes) | Imports | Peak memory under the WoW64 Wine |
 |---|---|---|---|
-| snapcopy.exe | $(size $ours_i686) bytes | $(imports $ours_i686) | $peak_small KiB (4 KiB file) |
-| snapsetup.exe | $(size $setup_i686) bytes | $(imports $setup_i686) | $peak_setup KiB (dialog open, then Cancel) |
+| snapcopy.exe | $(size $ours_i686) bytes | $(imports $ours_i686) | $i_ps KiB (4 KiB file) |
+| snapsetup.exe | $(size $setup_i686) bytes | $(imports $setup_i686) | $i_pset KiB (dialog open, then Cancel) |
 TABLE
