@@ -2,12 +2,36 @@
 
 namespace keepsnap {
 
-CodePage::CodePage() {
+CodePage::CodePage() : utf8_(false) {
   for (int i = 0; i < 256; ++i) lead_[i] = false;
 }
 
 void CodePage::SetLeadBytes(unsigned char first, unsigned char last) {
   for (int b = first; b <= last; ++b) lead_[b] = true;
+}
+
+std::string::size_type CodePage::CharacterCount(const std::string& text) const {
+  std::string::size_type count = 0;
+  for (std::string::size_type i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (utf8_) {
+      if (byte >= 0xF0) {
+        count += 2;  // a surrogate pair
+      } else if (byte < 0x80 || byte >= 0xC0) {
+        ++count;  // continuation bytes (0x80 to 0xBF) belong to the character before
+      }
+    } else {
+      if (lead_[byte] && i + 1 < text.size()) ++i;
+      ++count;
+    }
+  }
+  return count;
+}
+
+CodePage CodePage::Utf8() {
+  CodePage cp;
+  cp.utf8_ = true;
+  return cp;
 }
 
 CodePage CodePage::ShiftJis() {

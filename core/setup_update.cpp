@@ -91,7 +91,8 @@ std::string FinalReport(const SavedSettings& saved, bool installed, const WriteO
 
 void ApplySettings(SetupView& view, SetupPlatform& platform) {
   const SetupChoices choices = view.ReadControls();
-  if (choices.folderName.size() > kMaxFolderName) {
+  // Counted as the box counts what it lets a user type, not in bytes.
+  if (platform.AnsiCodePage().CharacterCount(choices.folderName) > kMaxFolderName) {
     view.ShowFolderTooLong();
     return;
   }

@@ -28,8 +28,15 @@ void DataExchange::Text(int id, std::string& value) {
     SetWindowTextA(control, value.c_str());
     return;
   }
+  // The length is a hint: a text that fills the buffer may have been cut, so
+  // read again with more room.
   std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  const int length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+  int length = 0;
+  for (;;) {
+    length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    if (length < 0 || static_cast<size_t>(length) + 1 < text.size()) break;
+    text.resize(text.size() * 2);
+  }
   value.assign(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
@@ -58,7 +65,10 @@ void DataExchange::MaxChars(int id, const std::string& value, int count) {
     SendMessageA(GetDlgItem(dialog_.Window(), id), EM_LIMITTEXT, static_cast<WPARAM>(count), 0);
     return;
   }
-  if (value.size() <= static_cast<size_t>(count)) return;
+  // Characters, as the box's limit counts them, not bytes of the code page.
+  const int characters =
+      value.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
+  if (characters <= count) return;
   failed_ = true;
   char message[64];
   std::snprintf(message, sizeof message, "Enter no more than %d characters.", count);

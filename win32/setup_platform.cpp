@@ -21,12 +21,19 @@ bool Win32SetupPlatform::OwnPath(std::string* path) {
 }
 
 bool Win32SetupPlatform::WindowsDirectory(std::string* path) {
-  char buffer[MAX_PATH + 1];
-  // 0 is failure; a value larger than the buffer is the size it would need.
-  const UINT length = GetWindowsDirectoryA(buffer, sizeof buffer);
-  if (length == 0 || length >= sizeof buffer) return false;
-  path->assign(buffer, length);
-  return true;
+  // MAX_PATH characters may take more bytes than that in UTF-8; a result at
+  // least as large as the buffer is the size it needs, so ask again.
+  std::vector<char> buffer(MAX_PATH + 1, '\0');
+  for (int tries = 0; tries < 2; ++tries) {
+    const UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0) return false;
+    if (length < buffer.size()) {
+      path->assign(buffer.data(), length);
+      return true;
+    }
+    buffer.resize(length + 1);
+  }
+  return false;
 }
 
 bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string& target) {

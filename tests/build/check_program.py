@@ -193,6 +193,10 @@ def main():
     check('level="%s"' % expected['level'] in manifest, 'manifest asks for ' + expected['level'])
     check('Microsoft.Windows.Common-Controls' in manifest and 'dpiAware' in manifest and
           'supportedOS' in manifest, 'manifest: common controls 6, DPI awareness, supported Windows')
+    check('<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>'
+          in manifest, 'manifest: UTF-8 active code page')
+    check('<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>'
+          in manifest, 'manifest: long paths')
 
     print('%s: %d checks failed' % (program, len(failures)) if failures else '%s: all checks passed' % program)
     return 1 if failures else 0

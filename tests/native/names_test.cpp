@@ -109,5 +109,33 @@ TEST(BackupNames, LoneLeadByteAtEnd) {
   EXPECT_EQ(-1, LastIndexOf("\x95.", '.', sjis));
 }
 
+// Letters as an edit box counts them: catches counting bytes, or a character
+// outside the Basic Multilingual Plane taken as one.
+TEST(CodePage, CharacterCount) {
+  const CodePage utf8 = CodePage::Utf8(), sjis = CodePage::ShiftJis();
+  struct Row {
+    const CodePage& cp;
+    std::string text;
+    std::string::size_type count;
+  } rows[] = {
+      {utf8, "report", 6},
+      {utf8, "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82", 5},  // Cyrillic, two bytes each
+      {utf8, "\xE6\x8A\xA5\xE5\x91\x8A", 2},                      // CJK, three bytes each
+      {utf8, "a\xF0\x9F\x93\x84", 3},                              // an emoji is a surrogate pair
+      {sjis, "old\x95\x5C", 4},
+      {sjis, "a\x95", 2},  // a lead byte at the very end
+      {kAnsi, "r\xE9sum\xE9", 6},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.count, r.cp.CharacterCount(r.text)) << r.text;
+}
+
+// In UTF-8 no byte of a longer character is a backslash or a dot, so names
+// split as in a single-byte code page.
+TEST(BackupNames, Utf8NamesSplitWhole) {
+  const std::string path = "C:\\\xD0\x94\xD0\xBE\xD0\xBA\\\xE6\x8A\xA5.\xD1\x82\xD1\x85\xD1\x82";
+  EXPECT_EQ("C:\\\xD0\x94\xD0\xBE\xD0\xBA\\\xE6\x8A\xA5-s.\xD1\x82\xD1\x85\xD1\x82",
+            SameFolderTarget(path, "s", CodePage::Utf8()));
+}
+
 }  // namespace
 }  // namespace keepsnap

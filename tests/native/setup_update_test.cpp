@@ -121,6 +121,18 @@ TEST(ApplySettings, FolderNameLengthCheck) {
   empty.choices.folderName = "";
   ApplySettings(empty, emptyPlatform);
   EXPECT_EQ("", emptyPlatform.writes.back().second);
+
+  // Under UTF-8 the limit counts letters, as the box does, not bytes.
+  std::string cyrillic;
+  for (int i = 0; i < 25; ++i) cyrillic += "\xD0\x96";  // Ж
+  for (const std::string& name : {cyrillic, cyrillic + "\xD0\x96"}) {
+    FakeView utf8;
+    FakeSetupPlatform utf8Platform;
+    utf8Platform.cp = CodePage::Utf8();
+    utf8.choices.folderName = name;
+    ApplySettings(utf8, utf8Platform);
+    EXPECT_EQ(name == cyrillic ? "close" : "too long", utf8.events.back()) << name.size() << " bytes";
+  }
 }
 
 TEST(ApplySettings, NoWritesNothingAndStaysOpen) {

@@ -1,6 +1,8 @@
 // The programs under a double-byte ANSI code page (932), where the second
 // byte of a character can be 0x5C, the byte of a backslash. Run only in a
-// prefix started under a Japanese locale (code-page-932-test.sh).
+// prefix started under a Japanese locale (code-page-932-test.sh), on the
+// test-only builds whose manifests do not ask for UTF-8, as Windows before
+// 10 version 1903 runs the programs. This driver itself speaks UTF-8.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,15 +16,20 @@ using namespace winetest;
 
 namespace {
 
-// 表 in code page 932: lead byte 0x95, second byte 0x5C.
-const char kHyo[] = "\x95\x5c";
+// 表: in code page 932 lead byte 0x95 and second byte 0x5C.
+const char kHyo[] = "表";
+
+// A program of the test-only build that runs under the system's code page.
+std::string SystemCodePage(const std::string& program) { return BinDir() + "\\system-code-page\\" + program; }
 const char kContent[] = "double-byte body\r\n";
 
 class CodePage932 : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(932u, GetACP()) << "start Wine under LANG=ja_JP.UTF-8";
-    ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+    char systemCodePage[8] = {};
+    GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, systemCodePage, sizeof systemCodePage);
+    ASSERT_STREQ("932", systemCodePage) << "start Wine under LANG=ja_JP.UTF-8";
+    ASSERT_TRUE(CopyFileA(SystemCodePage("snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
   }
   void SetUp() override {
     DeleteSettings();
@@ -42,7 +49,7 @@ class CodePage932 : public ::testing::Test {
     ASSERT_TRUE(run.WaitForExit(15000)) << "did not exit by itself";
   }
   void RunWithKeys(const char* keys, const std::string& path) {
-    Run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" " + std::string(keys) + " " + path);
+    Run("\"" + SystemCodePage("snapcopy_with_keys.exe") + "\" " + std::string(keys) + " " + path);
   }
   void ExpectCopy(const std::string& path) {
     std::string bytes;
@@ -89,7 +96,7 @@ TEST_F(CodePage932, BackupFolderNamedWithTheCharacter) {
 
 // The name offered with Shift held is the right one, and OK copies to it.
 TEST_F(CodePage932, NameDialogOffersTheRightName) {
-  Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + oddExtension);
+  Process run("\"" + SystemCodePage("snapcopy_with_keys.exe") + "\" shift " + oddExtension);
   HWND dialog = WaitForDialog("Enter New File Name", run.Id());
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(folder + "\\r-2003-09-20." + kHyo, ControlText(dialog, IDC_NEW_NAME));
@@ -100,14 +107,16 @@ TEST_F(CodePage932, NameDialogOffersTheRightName) {
 
 // The setup run from a folder whose name ends in the character, under a name
 // that holds it too: it must find snapcopy.exe beside itself, and a folder
-// name typed with the character is saved as the same bytes.
+// name typed with the character is saved as that character. The backup
+// command built for UTF-8 reads it back as written: the registry keeps text
+// as Unicode, whatever code page wrote it.
 TEST_F(CodePage932, SetupFromSuchAFolder) {
   DeleteFileA("C:\\windows\\snapcopy.exe");
   const std::string setupFolder = folder + "\\setup" + kHyo;
   const std::string setup = setupFolder + "\\snapsetup" + kHyo + ".exe";
   ASSERT_TRUE(CreateDirectoryA(setupFolder.c_str(), nullptr));
-  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapsetup.exe").c_str(), setup.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), (setupFolder + "\\snapcopy.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(SystemCodePage("snapsetup.exe").c_str(), setup.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(SystemCodePage("snapcopy.exe").c_str(), (setupFolder + "\\snapcopy.exe").c_str(), FALSE));
 
   Process run("\"" + setup + "\"", setupFolder);
   HWND dialog = WaitForDialog("Morvane Keepsnap Setup", run.Id());
@@ -120,12 +129,17 @@ TEST_F(CodePage932, SetupFromSuchAFolder) {
 
   std::string installed, built;
   ASSERT_TRUE(ReadFileBytes("C:\\windows\\snapcopy.exe", &installed));
-  ASSERT_TRUE(ReadFileBytes(BinDir() + "\\snapcopy.exe", &built));
+  ASSERT_TRUE(ReadFileBytes(SystemCodePage("snapcopy.exe"), &built));
   EXPECT_TRUE(installed == built) << "installed snapcopy.exe differs from the built one";
   DWORD type = 0;
   std::string saved;
   ASSERT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, keepsnap::kBackupFolderKey, &type, &saved));
   EXPECT_EQ(folderName + '\0', saved);
+  EXPECT_EQ(L"old\u8868", ReadDefaultUnicode(keepsnap::kBackupFolderKey));
+
+  Run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift+folder " + plain);
+  ExpectCopy(folder + "\\" + folderName + "\\report-20030920.txt");  // the choices the setup starts with
+  EXPECT_TRUE(ExistsByUnicodeName(folder + "\\old\u8868\\report-20030920.txt"));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ struct Case {
   const char* keys;         // nullptr: snapcopy.exe as the shell starts it
   const char* message;      // the message box expected, or nullptr
   const char* copy;         // the copy expected (relative to the folder), or nullptr
+  std::function<void(const std::string& folder)> verify = nullptr;  // further checks, if any
 };
 
 std::string Source(const std::string& folder) { return folder + "\\report.txt"; }
@@ -65,14 +66,59 @@ TEST_P(HostileInput, ClearOutcomeNothingLost) {
   if (c.copy != nullptr) {
     ASSERT_TRUE(ReadFileBytes(folder + "\\" + c.copy, &bytes)) << c.copy << " missing";
     EXPECT_EQ(kBody, bytes);
+    EXPECT_TRUE(ExistsByUnicodeName(folder + "\\" + c.copy)) << "the name holds other characters";
   } else {
     EXPECT_EQ(before, CountFiles(folder)) << "no file may appear";
   }
+  if (c.verify) c.verify(folder);
 }
 
 std::string Plain(const std::string& folder) { return Source(folder); }
 void FileDate(const std::string&) { Settings("0", "1", "0", "backup"); }
 void SystemDate(const std::string&) { Settings("0", "1", "1", "backup"); }
+
+// A file named in any script, beside the source, with the file date chosen.
+std::function<void(const std::string&)> NamedFile(const std::string& name) {
+  return [name](const std::string& f) {
+    FileDate(f);
+    MakeDatedFile(f + "\\" + name, kBody, 2003, 9, 20);
+  };
+}
+std::function<std::string(const std::string&)> PathOf(const std::string& name) {
+  return [name](const std::string& f) { return f + "\\" + name; };
+}
+
+// About 600 characters to a real file, made through the W calls with the
+// \\?\ prefix, as a system with long paths enabled would let a user make it.
+std::string DeepFolder(const std::string& f) {
+  std::string deep = f;
+  for (int level = 0; level < 5; ++level) deep += "\\" + std::string(115, 'd');
+  return deep;
+}
+void MakeDeepFile(const std::string& f) {
+  const std::string deep = DeepFolder(f);
+  for (std::string::size_type at = f.size() + 1; at != std::string::npos; at = deep.find('\\', at + 1))
+    CreateDirectoryW((L"\\\\?\\" + Wide(deep.substr(0, at))).c_str(), nullptr);
+  CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr);
+  HANDLE file = CreateFileW((L"\\\\?\\" + Wide(deep + "\\report.txt")).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, kBody, sizeof kBody - 1, &written, nullptr);
+  CloseHandle(file);
+}
+std::string DeepPath(const std::string& f) { return DeepFolder(f) + "\\report.txt"; }
+// Nothing made beside the deep file either.
+void OnlyTheDeepFile(const std::string& f) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((L"\\\\?\\" + Wide(DeepFolder(f) + "\\*")).c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  int count = 0;
+  do {
+    if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..") ++count;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  EXPECT_EQ(1, count);
+}
 
 const Case kCases[] = {
     // Stored settings.
@@ -148,12 +194,30 @@ const Case kCases[] = {
        CreateDirectoryA((f + "\\sub").c_str(), nullptr);
      },
      [](const std::string& f) { return f + "\\sub"; }, nullptr, keepsnap::kCopyFailedMessage, nullptr},
-    {"non-ASCII name in the ANSI code page",
+    {"a path of about 600 characters, file date", [](const std::string& f) { FileDate(f), MakeDeepFile(f); },
+     DeepPath, nullptr, keepsnap::kNoDateMessage, nullptr, OnlyTheDeepFile},
+    {"a path of about 600 characters, system date", [](const std::string& f) { SystemDate(f), MakeDeepFile(f); },
+     DeepPath, nullptr, keepsnap::kCopyFailedMessage, nullptr, OnlyTheDeepFile},
+    // Names in any script: the shell passes them whole to the UTF-8 programs.
+    {"Latin letters with accents", NamedFile("résumé.txt"), PathOf("résumé.txt"), nullptr, nullptr,
+     "résumé-2003-09-20.txt"},
+    {"Cyrillic name", NamedFile("Отчёт.txt"), PathOf("Отчёт.txt"), nullptr, nullptr, "Отчёт-2003-09-20.txt"},
+    {"Greek name", NamedFile("Αναφορά.txt"), PathOf("Αναφορά.txt"), nullptr, nullptr, "Αναφορά-2003-09-20.txt"},
+    {"Chinese name", NamedFile("报告.txt"), PathOf("报告.txt"), nullptr, nullptr, "报告-2003-09-20.txt"},
+    {"emoji outside the Basic Multilingual Plane", NamedFile("notes 📄.txt"), PathOf("notes 📄.txt"), nullptr,
+     nullptr, "notes 📄-2003-09-20.txt"},
+    {"combining accent", NamedFile("Cafe\u0301.txt"), PathOf("Cafe\u0301.txt"), nullptr, nullptr,
+     "Cafe\u0301-2003-09-20.txt"},
+    {"right-to-left name", NamedFile("تقرير.txt"), PathOf("تقرير.txt"), nullptr, nullptr, "تقرير-2003-09-20.txt"},
+    {"folder and file both Cyrillic, into the backup folder",
      [](const std::string& f) {
        FileDate(f);
-       MakeDatedFile(f + "\\r\xE9sum\xE9.txt", kBody, 2003, 9, 20);
+       CreateDirectoryA((f + "\\Документы").c_str(), nullptr);
+       MakeDatedFile(f + "\\Документы\\файл.txt", kBody, 2003, 9, 20);
      },
-     [](const std::string& f) { return f + "\\r\xE9sum\xE9.txt"; }, nullptr, nullptr, "r\xE9sum\xE9-2003-09-20.txt"},
+     PathOf("Документы\\файл.txt"), "shift+folder", nullptr, "Документы\\backup\\файл-2003-09-20.txt"},
+    {"backup folder setting in Japanese", [](const std::string&) { Settings("0", "1", "0", "バックアップ"); },
+     Plain, "shift+folder", nullptr, "バックアップ\\report-2003-09-20.txt"},
     // Targets.
     // Windows refuses to replace a read-only file and the copy message shows;
     // Wine 8 replaces it. Either way the user is not left with a silent failure.

@@ -240,9 +240,10 @@ class NewNameDialog : public SnapcopyKeys {
  protected:
   // Stores the documented settings and starts a run with Shift held; the
   // dialog it opens, or null.
-  HWND OpenDialog() {
+  HWND OpenDialog() { return OpenDialog(source); }
+  HWND OpenDialog(const std::string& path) {
     StoreSettings("0", "1", "0", "backup");
-    run.reset(new Process("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + source));
+    run.reset(new Process("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + path));
     EXPECT_TRUE(run->Started());
     return WaitForDialog("Enter New File Name", run->Id());
   }
@@ -270,6 +271,20 @@ TEST_F(NewNameDialog, OkCopiesToEditedName) {
   ASSERT_TRUE(run->WaitForExit(10000));
   ExpectCopy("typed name.txt");
   EXPECT_EQ(2, CountFiles(folder));
+}
+
+// A name in another script is offered whole, and OK copies to an edited one.
+TEST_F(NewNameDialog, NamesInOtherScripts) {
+  const std::string cyrillic = folder + "\\Отчёт.txt";
+  MakeDatedFile(cyrillic, kContent, 2003, 9, 20);
+  HWND dialog = OpenDialog(cyrillic);
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(folder + "\\Отчёт-2003-09-20.txt", ControlText(dialog, IDC_NEW_NAME));
+  SetDlgItemTextA(dialog, IDC_NEW_NAME, (folder + "\\Копия 报告.txt").c_str());
+  Click(dialog, IDOK);
+  ASSERT_TRUE(run->WaitForExit(10000));
+  ExpectCopy("Копия 报告.txt");
+  EXPECT_TRUE(ExistsByUnicodeName(folder + "\\Копия 报告.txt"));
 }
 
 TEST_F(NewNameDialog, CancelCopiesNothingAndSaysNothing) {

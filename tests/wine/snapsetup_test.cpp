@@ -49,12 +49,13 @@ class SetupTest : public ::testing::Test {
     return WaitForDialog(kSetupCaption, run->Id());
   }
 
-  // Picks the choices, presses Update and answers the confirmation.
+  // Picks the choices, puts the folder name into the box, presses Update and
+  // answers the confirmation.
   void Update(HWND dialog, DWORD processId, int order, int separator, int source, const char* folder, bool yes) {
     Choose(dialog, order);
     Choose(dialog, separator);
     Choose(dialog, source);
-    SetDlgItemTextA(dialog, IDC_FOLDER_NAME, folder);
+    if (folder != nullptr) SetDlgItemTextA(dialog, IDC_FOLDER_NAME, folder);  // null: as typed
     Click(dialog, IDOK);
     HWND confirm = WaitForDialog("CONFIRM", processId);
     ASSERT_NE(nullptr, confirm);
@@ -113,14 +114,32 @@ TEST_F(SetupDialog, OpensCentredWithStartupChoices) {
   EXPECT_TRUE(run->WaitForExit(10000));
 }
 
-// Typing stops at 25 characters.
+// Types the letters into the folder box, as a keyboard would, in place of
+// what it holds.
+void Type(HWND dialog, const std::wstring& letters) {
+  HWND box = GetDlgItem(dialog, IDC_FOLDER_NAME);
+  SetWindowTextA(box, "");
+  for (wchar_t letter : letters) SendMessageW(box, WM_CHAR, letter, 0);
+}
+
+std::wstring BoxText(HWND dialog) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, IDC_FOLDER_NAME, text, 256);
+  return text;
+}
+
+// Names of 26 letters in three scripts; the box counts letters, not bytes.
+const std::wstring kTwentySix[] = {L"abcdefghijklmnopqrstuvwxyz", L"абвгдежзийклмнопрстуфхцчшщ",
+                                   L"一二三四五六七八九十百千万上下左右前後東西南北春夏秋"};
+
+// Typing stops at 25 letters, whatever the script.
 TEST_F(SetupDialog, FolderBoxTakesNo26thCharacter) {
   HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
-  HWND box = GetDlgItem(dialog, IDC_FOLDER_NAME);
-  SetWindowTextA(box, "");
-  for (int i = 0; i < 30; ++i) SendMessageA(box, WM_CHAR, 'a' + i % 26, 0);
-  EXPECT_EQ(std::string("abcdefghijklmnopqrstuvwxy"), ControlText(dialog, IDC_FOLDER_NAME));
+  for (const std::wstring& letters : kTwentySix) {
+    Type(dialog, letters + letters);
+    EXPECT_TRUE(letters.substr(0, 25) == BoxText(dialog));
+  }
   Click(dialog, IDCANCEL);
   EXPECT_TRUE(run->WaitForExit(10000));
 }
@@ -201,18 +220,27 @@ TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
   EXPECT_TRUE(installed == built) << "installed snapcopy.exe differs from the built one";
 }
 
-// A name of exactly 25 characters passes the length check and is saved, and
-// the date order, read back after the name, is saved too.
+// All 25 letters the box takes pass the length check and are saved, in any
+// script, and the date order, read back after the name, is saved too; the
+// backup command then copies into the folder of that name.
 TEST_F(SetupUpdate, FullLengthNameIsSaved) {
-  const char* rows[] = {"abcdefghijklmnopqrstuvwxy"};
-  for (const char* name : rows) {
+  const std::string files = FreshFolder("full length");
+  MakeDatedFile(files + "\\plan.doc", "plan", 2003, 9, 20);
+  for (const std::wstring& letters : kTwentySix) {
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
-    Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_PERIOD, IDC_FILE_DATE, name, true);
-    EXPECT_EQ(kAllDone, Finish(run->Id())) << name;
-    ASSERT_TRUE(run->WaitForExit(10000)) << name;
-    ExpectSetting(keepsnap::kBackupFolderKey, name);
+    Type(dialog, letters);
+    Update(dialog, run->Id(), IDC_MONTH_FIRST, IDC_SEPARATOR_PERIOD, IDC_FILE_DATE, nullptr, true);
+    EXPECT_EQ(kAllDone, Finish(run->Id()));
+    ASSERT_TRUE(run->WaitForExit(10000));
+    EXPECT_TRUE(letters.substr(0, 25) == ReadDefaultUnicode(keepsnap::kBackupFolderKey));
     ExpectSetting(keepsnap::kDateModeKey, "1");
+
+    char name[128] = {};
+    WideCharToMultiByte(CP_UTF8, 0, letters.c_str(), 25, name, sizeof name, nullptr, nullptr);
+    Process backup("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift+folder " + files + "\\plan.doc");
+    ASSERT_TRUE(backup.WaitForExit(15000));
+    EXPECT_TRUE(ExistsByUnicodeName(files + "\\" + name + "\\plan-09.20.2003.doc")) << name;
   }
 }
 

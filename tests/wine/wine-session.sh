@@ -4,6 +4,9 @@
 #   wine-session.sh run STATE_DIR EXE [ARGS...]
 #                                       copy EXE and the programs beside it
 #                                       into the prefix and run it there
+#                                       (KEEPSNAP_PROGRAMS beside it,
+#                                       KEEPSNAP_SYSTEM_CP_PROGRAMS in
+#                                       system-code-page\ below it)
 #   wine-session.sh stop STATE_DIR      end the prefix's processes and Xvfb
 #   wine-session.sh version             the Wine in use
 # KEEPSNAP_WINE picks the Wine: "wine8" (default), Debian 12's Wine with its
@@ -78,7 +81,10 @@ run)
   bin="$WINEPREFIX/drive_c/kstest/bin"
   mkdir -p "$bin"
   cp "$exe" "$bin/"
-  [ -n "${KEEPSNAP_PROGRAMS:-}" ] && for program in $KEEPSNAP_PROGRAMS; do cp "$program" "$bin/"; done
+  for program in ${KEEPSNAP_PROGRAMS:-}; do cp "$program" "$bin/"; done
+  # The test-only builds that run under the system's code page, apart.
+  mkdir -p "$bin/system-code-page"
+  for program in ${KEEPSNAP_SYSTEM_CP_PROGRAMS:-}; do cp "$program" "$bin/system-code-page/"; done
   cd "$WINEPREFIX/drive_c/kstest"
   set +e
   in_wine $loader "C:\\kstest\\bin\\$(basename "$exe")" "$@"

@@ -26,24 +26,26 @@ std::string BinDir() {
 
 namespace {
 
-void RemoveAll(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+// Through the W calls with the \\?\ prefix, so that trees deeper than the
+// A calls reach go too.
+void RemoveAll(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
     return;
   }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name != "." && name != "..") RemoveAll(path + "\\" + name);
-    } while (FindNextFileA(search, &found));
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") RemoveAll(path + L"\\" + name);
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
 }
 
 }  // namespace
@@ -51,7 +53,7 @@ void RemoveAll(const std::string& path) {
 std::string FreshFolder(const std::string& name) {
   CreateDirectoryA("C:\\kstest", nullptr);
   const std::string folder = "C:\\kstest\\" + name;
-  RemoveAll(folder);
+  RemoveAll(L"\\\\?\\" + Wide(folder));
   Check(CreateDirectoryA(folder.c_str(), nullptr) != 0, "CreateDirectory " + folder);
   return folder;
 }
@@ -153,6 +155,29 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                    &wide[0], static_cast<int>(wide.size()));
+  wide.resize(n > 0 ? n : 0);
+  return wide;
+}
+
+bool ExistsByUnicodeName(const std::string& utf8Path) {
+  return GetFileAttributesW(Wide(utf8Path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ReadDefaultUnicode(const char* keyPath) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(keyPath).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    return std::wstring();
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  RegQueryValueExW(key, L"", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return data;
+}
 
 int CountFiles(const std::string& folder) {
   WIN32_FIND_DATAA found;

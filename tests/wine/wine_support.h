@@ -28,6 +28,12 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 void MakeDatedFile(const std::string& path, const std::string& bytes, WORD year, WORD month, WORD day);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool Exists(const std::string& path);
+// This driver's A calls speak UTF-8 (its manifest asks for it); these look
+// through the W calls instead, so a name is proven to hold the characters
+// meant, not bytes that only round-trip through one code page.
+std::wstring Wide(const std::string& utf8);
+bool ExistsByUnicodeName(const std::string& utf8Path);
+std::wstring ReadDefaultUnicode(const char* keyPath);  // HKLM, 32-bit view; empty if absent
 int CountFiles(const std::string& folder);  // files and folders, without . and ..
 
 // Today's date as "%04d", "%02d", "%02d" pieces in local time.
