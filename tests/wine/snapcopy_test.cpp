@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "backup_command/resource.h"
 #include "core/backup_run.h"
@@ -207,6 +208,41 @@ TEST_F(SnapcopyKeys, ShiftAndFolderKeyCopyIntoBackupFolder) {
   RunWithKeys("shift+folder", source);
   ExpectCopy("backup\\report-09202003.txt");
   EXPECT_EQ(2, CountFiles(folder + "\\backup"));
+}
+
+// The shell starts one run per selected file, up to fifteen at once: beside
+// the files with the real program, and into one backup folder that they all
+// race to make, every copy is whole and no message shows (a run showing one
+// would not end by itself).
+TEST_F(SnapcopyKeys, FifteenAtOnce) {
+  StoreSettings("0", "1", "0", "backup");
+  const char* ways[] = {nullptr, "shift+folder"};
+  for (const char* keys : ways) {
+    const std::string many = FreshFolder(keys == nullptr ? "fifteen beside" : "fifteen into folder");
+    std::vector<std::string> bodies;
+    for (int i = 0; i < 15; ++i) {
+      bodies.push_back(std::string(256 * 1024, static_cast<char>('a' + i)) + std::to_string(i));
+      MakeDatedFile(many + "\\file" + std::to_string(i) + ".txt", bodies.back(), 2003, 9, 20);
+    }
+    std::vector<std::unique_ptr<Process>> runs;
+    for (int i = 0; i < 15; ++i) {
+      const std::string file = many + "\\file" + std::to_string(i) + ".txt";
+      runs.emplace_back(new Process(keys == nullptr ? "snapcopy.exe " + file
+                                                    : "\"" + BinDir() + "\\snapcopy_with_keys.exe\" " + keys + " " + file));
+    }
+    const DWORD start = GetTickCount();
+    for (const auto& run : runs) {
+      const DWORD spent = GetTickCount() - start;
+      EXPECT_TRUE(run->WaitForExit(spent < 30000 ? 30000 - spent : 0)) << "a run did not end by itself";
+    }
+    const std::string copies = keys == nullptr ? many : many + "\\backup";
+    for (int i = 0; i < 15; ++i) {
+      std::string bytes;
+      EXPECT_TRUE(ReadFileBytes(copies + "\\file" + std::to_string(i) + "-2003-09-20.txt", &bytes) &&
+                  bytes == bodies[i])
+          << "copy " << i << (keys == nullptr ? " beside" : " in the folder");
+    }
+  }
 }
 
 // Catches the folder key alone being taken as a choice.
