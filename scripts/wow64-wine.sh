@@ -7,7 +7,7 @@
 # on the same machine reuse.
 #   wow64-wine.sh ensure           build the chroot if it is missing or broken
 #   wow64-wine.sh root             print its folder
-#   wow64-wine.sh version          print its Wine version
+#   wow64-wine.sh version          print its Wine version (mounts proc in it)
 #   wow64-wine.sh bind DIR         mount proc, sys, dev and the X sockets
 #                                  inside it, and DIR at the same path
 #   wow64-wine.sh unbind DIR       undo the mount of DIR
@@ -99,7 +99,11 @@ ensure)
   echo "wow64-wine: $("$0" version) in $root"
   ;;
 root) echo "$root" ;;
-version) in_root "$loader" --version 2>/dev/null | tr -d '\n'; echo " ($(in_root dpkg-query -W -f='${Version}' wine 2>/dev/null))" ;;
+version)
+  mount_one /proc -t proc proc  # the loader finds itself through /proc
+  in_root "$loader" --version 2>/dev/null | tr -d '\n'
+  echo " ($(in_root dpkg-query -W -f='${Version}' wine 2>/dev/null))"
+  ;;
 bind)
   dir=$(realpath -m "$2")
   mount_one /proc -t proc proc
@@ -119,6 +123,7 @@ umount) unmount_all ;;
 run)
   dir=$2
   shift 2
+  mount_one /proc -t proc proc  # Wine's loader finds itself through /proc
   # chroot starts in /; the programs under test start in the folder asked for.
   exec "${as_root[@]}" chroot "$root" /bin/sh -c 'cd "$0" && exec "$@"' "$dir" "$@"
   ;;
