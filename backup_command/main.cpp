@@ -5,6 +5,7 @@
 #include "backup_command/snapcopy_platform.h"
 #include "core/command_line.h"
 #include "dialogs/application.h"
+#include "win32/dll_search.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ class SnapcopyApp : public dlg::Application {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  keepsnap::RestrictDllSearchToSystem();
   SnapcopyApp app;
   return app.Run(instance);
 }

@@ -4,6 +4,7 @@
 
 #include "dialogs/application.h"
 #include "setup_utility/setup_dialog.h"
+#include "win32/dll_search.h"
 #include "win32/setup_platform.h"
 
 namespace {
@@ -28,6 +29,7 @@ class SnapsetupApp : public dlg::Application {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  keepsnap::RestrictDllSearchToSystem();
   SnapsetupApp app;
   return app.Run(instance);
 }

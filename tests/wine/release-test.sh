@@ -17,6 +17,12 @@ echo "release under test: $zip"
 trap '"$here/wine-session.sh" stop "$state"' EXIT
 "$here/wine-session.sh" start "$state" >/dev/null
 source "$state/env"
-mkdir -p "$WINEPREFIX/drive_c/Keepsnap"
+mkdir -p "$WINEPREFIX/drive_c/Keepsnap" "$WINEPREFIX/drive_c/Documents"
 unzip -q -o "$zip" -d "$WINEPREFIX/drive_c/Keepsnap"
-KEEPSNAP_RELEASE='C:\Keepsnap' "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='Release.*'
+# A DLL planted beside the setup, as in a Downloads folder, and in the folder
+# the user works in; the control program shows whether this Wine loads it.
+# Wine prefers its own DLLs: the override makes it search as Windows does.
+cp "$KEEPSNAP_PLANT/uxtheme.dll" "$KEEPSNAP_PLANT/plant_control.exe" "$WINEPREFIX/drive_c/Keepsnap/"
+cp "$KEEPSNAP_PLANT/uxtheme.dll" "$WINEPREFIX/drive_c/Documents/"
+KEEPSNAP_DLL_OVERRIDES="uxtheme=n,b" KEEPSNAP_RELEASE='C:\Keepsnap' \
+  "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='Release.*'

@@ -1,6 +1,7 @@
 // The unpacked release: setup from its folder, a backup through the
 // registered command, then uninstall.cmd removes what the setup wrote and
-// nothing else.
+// nothing else. A DLL planted beside the setup and in the user's folder
+// (release-test.sh) must never be loaded.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,11 +26,20 @@ std::string RunUninstall(const std::string& release) {
   return text;
 }
 
+const char kPlantedMark[] = "C:\\planted-mark.txt";
+
 TEST(Release, SetupBackupUninstall) {
   const char* release = std::getenv("KEEPSNAP_RELEASE");
   if (release == nullptr) GTEST_SKIP() << "run by release-test.sh";
   for (const char* file : {"snapsetup.exe", "snapcopy.exe", "help.html", "uninstall.cmd"})
     ASSERT_TRUE(Exists(std::string(release) + "\\" + file)) << file;
+
+  // The control: without a restricted search, Wine loads the planted DLL.
+  DeleteFileA(kPlantedMark);
+  Process control("\"" + std::string(release) + "\\plant_control.exe\"", release);
+  ASSERT_TRUE(control.WaitForExit(15000));
+  ASSERT_TRUE(Exists(kPlantedMark)) << "this Wine does not load planted DLLs: the check below would prove nothing";
+  DeleteFileA(kPlantedMark);
 
   Process setup("\"" + std::string(release) + "\\snapsetup.exe\"", release);
   HWND dialog = WaitForDialog("Morvane Keepsnap Setup", setup.Id());
@@ -39,7 +49,7 @@ TEST(Release, SetupBackupUninstall) {
   EXPECT_EQ(0u, report.find("Successfully updated Morvane Keepsnap")) << report;
   ASSERT_TRUE(setup.WaitForExit(10000));
 
-  const std::string folder = FreshFolder("release docs");
+  const std::string folder = "C:\\Documents";  // holds a planted DLL too
   const std::string file = folder + "\\notes.txt";
   MakeDatedFile(file, "notes", 2003, 9, 20);
   DWORD type;
@@ -47,9 +57,12 @@ TEST(Release, SetupBackupUninstall) {
   ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
   command.resize(command.find('\0'));
   command.replace(command.find("%1"), 2, file);
-  Process backup(command);
+  Process backup(command, folder);  // the shell starts it in the file's folder
   ASSERT_TRUE(backup.WaitForExit(15000));
   ASSERT_TRUE(Exists(folder + "\\notes-2003-09-20.txt"));
+  std::string planted;
+  ReadFileBytes(kPlantedMark, &planted);
+  EXPECT_FALSE(Exists(kPlantedMark)) << "a planted DLL was loaded: " << planted;
 
   const std::string said = RunUninstall(release);
   EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry")) << said;

@@ -8,6 +8,7 @@
 
 #include "backup_command/snapcopy_platform.h"
 #include "core/command_line.h"
+#include "win32/dll_search.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ class HeldKeysPlatform : public keepsnap::SnapcopyPlatform {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  keepsnap::RestrictDllSearchToSystem();  // as snapcopy starts
   // The first argument names the keys; the rest is the line the shell would pass.
   const std::string rest = keepsnap::PathFromCommandLine(GetCommandLineA());
   const std::string::size_type blank = rest.find(' ');

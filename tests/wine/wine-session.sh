@@ -31,7 +31,7 @@ wow64)
   # and nothing else of this machine's files.
   in_wine() {
     local dir=/
-    case $PWD in "${state:-}"/*) dir=$PWD ;; esac
+    [ -n "${state:-}" ] && case $PWD in "$state"/*) dir=$PWD ;; esac
     "$wow64" run "$dir" "$@"
   }
   ;;
@@ -51,7 +51,8 @@ shift
 load_env() {
   # shellcheck disable=SC1091
   source "$state/env"
-  export WINEPREFIX DISPLAY WINEDEBUG=-all WINELOADER=$loader WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX DISPLAY WINEDEBUG=-all WINELOADER=$loader
+  export WINEDLLOVERRIDES="mscoree,mshtml=${KEEPSNAP_DLL_OVERRIDES:+;$KEEPSNAP_DLL_OVERRIDES}"
 }
 
 case $cmd in
