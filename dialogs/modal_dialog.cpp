@@ -1,10 +1,8 @@
 #include "dialogs/modal_dialog.h"
 
-namespace dlg {
+#include <cstring>
 
-INT_PTR ModalDialog::DoModal(HWND owner) {
-  return DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId_), owner, Thunk, reinterpret_cast<LPARAM>(this));
-}
+namespace dlg {
 
 bool ModalDialog::UpdateData(Direction direction) {
   DataExchange exchange(*this, direction);
@@ -47,19 +45,45 @@ bool ModalDialog::PaintMinimisedIcon(HICON icon) {
   return true;
 }
 
-// A template placed at 0, 0 asks to be centred. DialogBox itself would leave
-// it in the corner of the screen (or of the owner).
-void ModalDialog::CentreIfPlacedAtOrigin() {
+namespace {
+
+// Where the template places the dialog: x and y of an extended template
+// (DLGTEMPLATEEX) or of a plain one (DLGTEMPLATE).
+bool TemplatePlacedAtOrigin(HINSTANCE instance, int templateId) {
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));  // RT_DIALOG
+  if (found == nullptr) return false;
+  const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
+  const DWORD size = SizeofResource(instance, found);
+  if (data == nullptr || size < 14) return false;
+  WORD version, signature;
+  std::memcpy(&version, data, sizeof version);
+  std::memcpy(&signature, data + 2, sizeof signature);
+  const bool extended = version == 1 && signature == 0xFFFF;
+  const DWORD at = extended ? 18 : 10;
+  if (size < at + 4) return false;
+  short x, y;
+  std::memcpy(&x, data + at, sizeof x);
+  std::memcpy(&y, data + at + 2, sizeof y);
+  return x == 0 && y == 0;
+}
+
+}  // namespace
+
+INT_PTR ModalDialog::DoModal(HWND owner) {
+  // Decided from the template, not from where the window ends up: a system
+  // that keeps windows out of its taskbar moves a dialog at 0, 0 first.
+  centre_ = TemplatePlacedAtOrigin(instance_, templateId_);
+  return DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId_), owner, Thunk, reinterpret_cast<LPARAM>(this));
+}
+
+// Centred on the work area (the screen less the taskbar) of the monitor the
+// dialog is on.
+void ModalDialog::CentreOnWorkArea() {
   RECT window;
   GetWindowRect(window_, &window);
-  POINT origin = {0, 0};
-  HWND owner = GetWindow(window_, GW_OWNER);
-  if (owner != nullptr) ClientToScreen(owner, &origin);
-  if (window.left != origin.x || window.top != origin.y) return;
-
   MONITORINFO monitor;
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  if (!GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
   const RECT& area = monitor.rcWork;
   const int width = window.right - window.left;
   const int height = window.bottom - window.top;
@@ -72,7 +96,7 @@ INT_PTR ModalDialog::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
       const bool defaultFocus = OnInitDialog();
-      CentreIfPlacedAtOrigin();
+      if (centre_) CentreOnWorkArea();
       return defaultFocus ? TRUE : FALSE;
     }
     case WM_PAINT:

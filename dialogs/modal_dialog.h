@@ -45,11 +45,12 @@ class ModalDialog {
  private:
   static INT_PTR CALLBACK Thunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CentreIfPlacedAtOrigin();
+  void CentreOnWorkArea();
 
   HINSTANCE instance_;
   int templateId_;
   HWND window_ = nullptr;
+  bool centre_ = false;  // the template is placed at 0, 0
 };
 
 }  // namespace dlg

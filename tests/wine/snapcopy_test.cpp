@@ -293,11 +293,9 @@ TEST_F(NewNameDialog, OkCopiesToEditedName) {
 
   EXPECT_EQ(source.substr(0, source.size() - 4) + "-2003-09-20.txt", ControlText(dialog, IDC_NEW_NAME));
   EXPECT_EQ(GetDlgItem(dialog, IDC_NEW_NAME), FocusOf(dialog));
-  RECT r;
-  GetWindowRect(dialog, &r);
-  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
-  EXPECT_LE(std::abs((r.left + r.right) - screenW), 2) << "centred across";
-  EXPECT_LE(std::abs((r.top + r.bottom) - screenH), 2) << "centred down";
+  // The session's work area starts at 80, 60 (taskbars left and top).
+  EXPECT_LE(std::abs(OffCentre(dialog).x), 2) << "centred across the work area";
+  EXPECT_LE(std::abs(OffCentre(dialog).y), 2) << "centred down the work area";
   EXPECT_FALSE(GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU) << "no close box";
   EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 

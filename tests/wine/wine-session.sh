@@ -63,11 +63,15 @@ start)
   [ "${KEEPSNAP_WINE:-wine8}" = wine8 ] || "$wow64" bind "$state"
   display=$((100 + RANDOM % 800))
   while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  # No reset when the last client leaves: the work area set below stays.
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   printf 'WINEPREFIX=%q\nDISPLAY=:%s\n' "$state/prefix" "$display" >"$state/env"
   load_env
   for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+  # A taskbar on the left and one at the top, as users place them: the work
+  # area, which Wine reads from the X root window, does not start at 0, 0.
+  xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "80, 60, 944, 708"
   # Local time follows TZ; the tests set file dates in local time.
   in_wine $loader wineboot -i >"$state/wineboot.log" 2>&1
   # Wine draws its own caption bars when no window manager runs.

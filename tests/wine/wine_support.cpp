@@ -306,6 +306,21 @@ bool WaitUntilGone(HWND window, DWORD ms) {
   return true;
 }
 
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return monitor.rcWork;
+}
+
+POINT OffCentre(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const RECT area = WorkAreaOf(window);
+  POINT off = {(r.left + r.right) - (area.left + area.right), (r.top + r.bottom) - (area.top + area.bottom)};
+  return off;
+}
+
 HWND FocusOf(HWND window) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;

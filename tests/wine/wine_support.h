@@ -73,6 +73,11 @@ bool WaitUntilGone(HWND window, DWORD ms = 10000);
 // Presses the setup's Update, answers Yes and returns the final report's text
 // after closing it; a missing box gives "(no CONFIRM box)" or "(no FINISHED box)".
 std::string UpdateWithYes(HWND setupDialog, DWORD processId);
+// The work area (the screen less its taskbars) of the monitor the window is
+// on, and how far the window's centre lies from that area's centre, doubled
+// so that no half pixel is lost.
+RECT WorkAreaOf(HWND window);
+POINT OffCentre(HWND window);
 // The window that has the keyboard focus in the process's GUI thread.
 HWND FocusOf(HWND window);
 
