@@ -3,6 +3,12 @@
 # and uninstall.cmd, and a SHA-256 list of its files beside it. The same
 # programs always give the same bytes: fixed times, fixed order, no extra fields.
 #   package.sh [BUILD_DIR [NAME [OUT_DIR]]]   default build/win32, win32, dist
+# Both programs are signed (Authenticode, SHA-256) before they are zipped and
+# listed when a certificate is given:
+#   KEEPSNAP_SIGN_PFX=file.pfx [KEEPSNAP_SIGN_PASSWORD=...]    or
+#   KEEPSNAP_SIGN_KEY=key.pem KEEPSNAP_SIGN_CERT=cert.pem [KEEPSNAP_SIGN_PASSWORD=...]
+#   KEEPSNAP_SIGN_TIMESTAMP=http://...   an RFC 3161 timestamp server, if any
+# Without one the release is made unsigned and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/win32}
@@ -12,6 +18,32 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/backup_command/snapcopy.exe" "$build/setup_utility/snapsetup.exe" \
    "$root/release/help.html" "$root/release/uninstall.cmd" "$stage/"
+
+credentials=()
+if [ -n "${KEEPSNAP_SIGN_PFX:-}" ]; then
+  credentials=(-pkcs12 "$KEEPSNAP_SIGN_PFX")
+elif [ -n "${KEEPSNAP_SIGN_KEY:-}" ] && [ -n "${KEEPSNAP_SIGN_CERT:-}" ]; then
+  credentials=(-certs "$KEEPSNAP_SIGN_CERT" -key "$KEEPSNAP_SIGN_KEY")
+fi
+if [ ${#credentials[@]} -gt 0 ]; then
+  # A password goes through a file, not the command line that others can see.
+  if [ -n "${KEEPSNAP_SIGN_PASSWORD:-}" ]; then
+    printf '%s' "$KEEPSNAP_SIGN_PASSWORD" >"$stage/.password"
+    credentials+=(-readpass "$stage/.password")
+  fi
+  for program in snapcopy.exe snapsetup.exe; do
+    osslsigncode sign "${credentials[@]}" -h sha256 \
+      -n "Morvane Keepsnap" ${KEEPSNAP_SIGN_TIMESTAMP:+-ts "$KEEPSNAP_SIGN_TIMESTAMP"} \
+      -in "$stage/$program" -out "$stage/$program.signed" >"$stage/.sign.log" 2>&1 ||
+      { cat "$stage/.sign.log" >&2; echo "package: signing $program failed" >&2; exit 1; }
+    mv "$stage/$program.signed" "$stage/$program"
+  done
+  rm -f "$stage/.password" "$stage/.sign.log"
+  echo "package: snapcopy.exe and snapsetup.exe signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
+else
+  echo "package: UNSIGNED release (no certificate given: set KEEPSNAP_SIGN_PFX, or KEEPSNAP_SIGN_KEY and KEEPSNAP_SIGN_CERT)" >&2
+fi
+
 files=(help.html snapcopy.exe snapsetup.exe uninstall.cmd)
 chmod 0644 "$stage"/*
 TZ=UTC touch -d '2000-01-01 00:00:00' "$stage"/*

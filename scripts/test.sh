@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests, the checks of the built programs (i686 and
-# x86_64), and the programs themselves under Wine, twice: the x86_64 build
-# under Debian 12's Wine and the shipped i686 programs and release zip under
-# the WoW64 Wine. Installs what is missing.
+# x86_64), fuzzing, the reproducible and the signed release, and the programs
+# themselves under Wine, twice: the x86_64 build under Debian 12's Wine and
+# the shipped i686 programs and release zip under the WoW64 Wine. Installs
+# what is missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-machine.sh || { echo "keepsnap: the machine could not be prepared (see above)"; exit 1; }
@@ -45,6 +46,9 @@ if tests/fuzz/run.sh 15; then passed=$((passed + 1)); else failed=$((failed + 1)
 
 echo "== reproducible release"
 if tests/build/reproducible.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
+echo "== signed release (a throw-away certificate)"
+if tests/build/signing.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 echo "== x86_64 programs under $(tests/wine/wine-session.sh version)"
 (cd build/win64 && TZ=UTC ctest --output-on-failure -L x86_64) | tee "$log/wine"

@@ -2,6 +2,8 @@
 # Builds the shipped i686 programs and the release zip twice, from two copies
 # of the sources at different paths, and checks the bytes are the same.
 set -euo pipefail
+# Signatures carry their own time: the unsigned build is what must repeat.
+unset KEEPSNAP_SIGN_PFX KEEPSNAP_SIGN_KEY KEEPSNAP_SIGN_CERT
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -11,7 +13,7 @@ for copy in first second-copy; do
   cmake -S "$work/$copy/src" -B "$work/$copy/build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DKEEPSNAP_WERROR=ON -DKEEPSNAP_TESTS=OFF >/dev/null
   cmake --build "$work/$copy/build" -j"$(nproc)" >/dev/null
-  "$root/scripts/package.sh" "$work/$copy/build" win32 "$work/$copy/dist" >/dev/null
+  "$root/scripts/package.sh" "$work/$copy/build" win32 "$work/$copy/dist" >/dev/null 2>&1
 done
 status=0
 for f in build/backup_command/snapcopy.exe build/setup_utility/snapsetup.exe dist/keepsnap-2.0.0-win32.zip \
