@@ -7,5 +7,9 @@ function(keepsnap_windows_program target)
   if(MINGW)
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
                         -Wl,--no-insert-timestamp -Wl,--build-id=none -Wl,--gc-sections -s)
+  elseif(MSVC)
+    # The resource scripts embed each program's manifest; a second one made
+    # by the linker would collide with it.
+    target_link_options(${target} PRIVATE /MANIFEST:NO)
   endif()
 endfunction()
