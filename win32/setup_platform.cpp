@@ -11,9 +11,9 @@ namespace keepsnap {
 Win32SetupPlatform::Win32SetupPlatform() : codePage_(SystemAnsiCodePage()) {}
 
 bool Win32SetupPlatform::OwnPath(std::string* path) {
-  // Room for the longest path any ANSI call can give back; a result that
-  // fills the buffer was cut short.
-  std::vector<char> buffer(32768, '\0');
+  // Room for the longest path Windows has (32767 characters), at up to three
+  // bytes each in UTF-8; a result that fills the buffer was cut short.
+  std::vector<char> buffer(3 * 32768, '\0');
   const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   if (length == 0 || length >= buffer.size()) return false;
   path->assign(buffer.data(), length);
