@@ -178,10 +178,7 @@ TEST_F(LocalTime, FileDateIsLocalDate) {
     utc.wYear = 2003, utc.wMonth = 9, utc.wDay = 20, utc.wHour = r.utcHour;
     FILETIME written;
     SystemTimeToFileTime(&utc, &written);
-    HANDLE file = CreateFileA(source.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    SetFileTime(file, nullptr, nullptr, &written);
-    CloseHandle(file);
+    SetLastWriteTime(source, written);
     RunShellCommand(source);
     ExpectCopy(r.copy);
   }

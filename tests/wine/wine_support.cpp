@@ -126,6 +126,13 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   CloseHandle(file);
 }
 
+void SetLastWriteTime(const std::string& path, const FILETIME& utc) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "open for time " + path);
+  SetFileTime(file, nullptr, nullptr, &utc);
+  CloseHandle(file);
+}
+
 void MakeDatedFile(const std::string& path, const std::string& bytes, WORD year, WORD month, WORD day) {
   WriteFileBytes(path, bytes);
   SYSTEMTIME local = {};
@@ -136,10 +143,7 @@ void MakeDatedFile(const std::string& path, const std::string& bytes, WORD year,
   FILETIME localTime, utc;
   SystemTimeToFileTime(&local, &localTime);
   LocalFileTimeToFileTime(&localTime, &utc);
-  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  Check(file != INVALID_HANDLE_VALUE, "open for time " + path);
-  SetFileTime(file, nullptr, nullptr, &utc);
-  CloseHandle(file);
+  SetLastWriteTime(path, utc);
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {

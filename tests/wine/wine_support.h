@@ -24,6 +24,7 @@ bool KeyExists(HKEY root, const char* keyPath);
 void DeleteTree(HKEY root, const char* keyPath);
 
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+void SetLastWriteTime(const std::string& path, const FILETIME& utc);
 // Writes the file and sets its last-write time to noon local time of that day.
 void MakeDatedFile(const std::string& path, const std::string& bytes, WORD year, WORD month, WORD day);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
