@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/code_page.h"
@@ -54,6 +55,13 @@ struct SavedSettings {
   bool allSaved;
 };
 SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int source, const std::string& folder);
+
+// How the Windows directory is read: the call (GetWindowsDirectoryA) answers
+// with the length it wrote, with the size it needs when the buffer is too
+// small, or 0 on failure. Asked once with MAX_PATH + 1 bytes, and once more
+// with the size it asked for; false when neither gave the whole path.
+using SizedRead = std::function<unsigned(char* buffer, unsigned size)>;
+bool ReadWindowsDirectory(const SizedRead& read, std::string* path);
 
 // Copies snapcopy.exe from beside the setup program into the Windows directory.
 bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);

@@ -21,19 +21,7 @@ bool Win32SetupPlatform::OwnPath(std::string* path) {
 }
 
 bool Win32SetupPlatform::WindowsDirectory(std::string* path) {
-  // MAX_PATH characters may take more bytes than that in UTF-8; a result at
-  // least as large as the buffer is the size it needs, so ask again.
-  std::vector<char> buffer(MAX_PATH + 1, '\0');
-  for (int tries = 0; tries < 2; ++tries) {
-    const UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
-    if (length == 0) return false;
-    if (length < buffer.size()) {
-      path->assign(buffer.data(), length);
-      return true;
-    }
-    buffer.resize(length + 1);
-  }
-  return false;
+  return ReadWindowsDirectory([](char* buffer, unsigned size) { return GetWindowsDirectoryA(buffer, size); }, path);
 }
 
 bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string& target) {

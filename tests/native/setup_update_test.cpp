@@ -144,8 +144,29 @@ TEST(ApplySettings, NoWritesNothingAndStaysOpen) {
   EXPECT_FALSE(platform.WroteAnything());
 }
 
-// Catches a failure reported under the success headline.
-TEST(ApplySettings, AnyFailedStepChangesTheHeadline) {
+// Catches a failure reported under the success headline, or a step's line
+// taken from another outcome (the value line from the key's creation, say).
+TEST(ApplySettings, AnyFailedStepChangesTheReport) {
+  const std::string head = "Morvane Keepsnap was NOT fully updated\n\nDetails...\n";
+  const std::string copied = "\nCopied snapcopy.exe to the Windows directory";
+  const std::string keyMade = "\n- Registry key created -", valueSet = "\n- Registry value set -";
+  const std::string toUseNotSaved =
+      "Updated date mode registry key\nSaved date mode registry key value"
+      "\nUpdated date separator registry key\nSaved date separator registry key value"
+      "\nUpdated date to use  registry key\nError saving date to use registry key value"
+      "\nUpdated backup folder registry key\nSaved backup folder registry key value";
+  const std::string folderNotMade =
+      "Updated date mode registry key\nSaved date mode registry key value"
+      "\nUpdated date separator registry key\nSaved date separator registry key value"
+      "\nUpdated date to use  registry key\nSaved date to use registry key value"
+      "\nError creating backup folder registry key\nError saving backup folder registry key value";
+  const std::string expected[] = {
+      head + kAllSaved + "\nError copying snapcopy.exe to the Windows directory" + keyMade + valueSet,
+      head + kAllSaved + copied + "\n- Registry key NOT created -\n- Registry NOT value set -",
+      head + kAllSaved + copied + keyMade + "\n- Registry NOT value set -",
+      head + toUseNotSaved + copied + keyMade + valueSet,
+      head + folderNotMade + copied + keyMade + valueSet,
+  };
   for (int failing = 0; failing < 5; ++failing) {
     FakeView view;
     FakeSetupPlatform platform;
@@ -157,8 +178,7 @@ TEST(ApplySettings, AnyFailedStepChangesTheHeadline) {
       case 4: platform.settingOutcomes[kBackupFolderKey] = {false, false}; break;
     }
     ApplySettings(view, platform);
-    EXPECT_EQ(0u, view.report.find("Morvane Keepsnap was NOT fully updated\n\nDetails...\n")) << failing;
-    EXPECT_EQ(std::string::npos, view.report.find("Successfully")) << failing;
+    EXPECT_EQ(expected[failing], view.report) << failing;
     EXPECT_EQ(4u, platform.writes.size()) << "every key is written whatever failed";
     EXPECT_EQ("close", view.events.back());
   }
@@ -225,6 +245,42 @@ TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
   EXPECT_FALSE(InstallBackupCommand(true, "C:\\Setup\\snapsetup.exe", noWindows));
   EXPECT_TRUE(noWindows.copies.empty());
   EXPECT_FALSE(InstallBackupCommand(true, "snapsetup.exe", noWindows));
+}
+
+// A Windows directory longer than the first buffer is asked for again with
+// the size the call gave; one that keeps growing, or a failed call, is none.
+TEST(InstallBackupCommand, WindowsDirectoryAskedAgainWithTheSizeGiven) {
+  const std::string longWindows = "C:\\" + std::string(400, 'w');
+  struct Row {
+    std::string directory;  // what the call holds
+    bool growsEachTime;
+    bool found;
+    std::vector<unsigned> sizes;  // the sizes it was asked with
+  } rows[] = {
+      {"C:\\WINDOWS", false, true, {261}},
+      {longWindows, false, true, {261, 405}},
+      {longWindows, true, false, {261, 405}},
+      {"", false, false, {261}},
+  };
+  for (const Row& r : rows) {
+    std::vector<unsigned> sizes;
+    std::string held = r.directory;
+    const SizedRead read = [&](char* buffer, unsigned size) -> unsigned {
+      sizes.push_back(size);
+      if (held.size() + 1 > size) {
+        const unsigned needed = static_cast<unsigned>(held.size() + 1);
+        if (r.growsEachTime) held += "xx";
+        return needed;
+      }
+      std::copy(held.begin(), held.end(), buffer);
+      buffer[held.size()] = '\0';
+      return static_cast<unsigned>(held.size());
+    };
+    std::string path = "unchanged";
+    EXPECT_EQ(r.found, ReadWindowsDirectory(read, &path)) << r.directory.size();
+    EXPECT_EQ(r.found ? r.directory : "unchanged", path);
+    EXPECT_EQ(r.sizes, sizes);
+  }
 }
 
 // The setup's folder may end in a double-byte character whose second byte is 0x5C.
