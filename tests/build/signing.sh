@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The signed release: a throw-away code-signing certificate, made here, signs
-# both programs through scripts/package.sh, once from a PFX file and once from
+# both programs (SHA-256) through scripts/package.sh, once from a PFX file and once from
 # a key and certificate pair, with a timestamp from a timestamp server run on
 # this machine for the test. Checks that osslsigncode accepts each signature
 # against that certificate, that taking the signature off gives back the very
@@ -85,6 +85,15 @@ for release in win32:win32:pfx win64:win64-test:pair; do
       ok "$name/$exe: signature and timestamp verified against the test certificates"
     else
       fail "$name/$exe: not verified"; cat verify.txt
+    fi
+    # The file's digest and the signer's: SHA-1 ones verify too, but Windows
+    # no longer trusts them.
+    digests=$(grep -E '^[[:space:]]*Message digest algorithm[[:space:]]*:' verify.txt | sed 's/.*:[[:space:]]*//' | sort | uniq -c | xargs)
+    if [ "$(grep -cE '^[[:space:]]*Message digest algorithm[[:space:]]*:' verify.txt)" -ge 2 ] &&
+       ! grep -E '^[[:space:]]*Message digest algorithm[[:space:]]*:' verify.txt | grep -vq 'SHA256[[:space:]]*$'; then
+      ok "$name/$exe: every digest is SHA-256 ($digests)"
+    else
+      fail "$name/$exe: digests are not all SHA-256: $digests"
     fi
     osslsigncode remove-signature -in "unpacked/$exe" -out stripped.exe >/dev/null
     cmp -s stripped.exe "$root/build/$build/$program.exe" &&
