@@ -6,6 +6,7 @@
 
 #include "core/settings.h"
 #include "core/setup_update.h"
+#include "dialogs/modal_dialog.h"
 #include "setup_utility/resource.h"
 #include "tests/wine/wine_support.h"
 
@@ -181,6 +182,61 @@ TEST_F(SetupDialog, TooLongNameRefused) {
   EXPECT_TRUE(NothingWritten());
   Click(dialog, IDCANCEL);
   EXPECT_TRUE(run->WaitForExit(10000));
+}
+
+// The dialog layer itself, in this process: template 200 of the driver sits
+// at 100, 80 and holds an edit box that answers WM_GETTEXTLENGTH with less
+// than its text, as nothing on Wine does by itself.
+class PlacedProbe : public dlg::ModalDialog {
+ public:
+  PlacedProbe() : ModalDialog(GetModuleHandleA(nullptr), 200) {}
+  std::string text;
+
+ protected:
+  void DoDataExchange(dlg::DataExchange& exchange) override { exchange.Text(1000, text); }
+  bool OnInitDialog() override {
+    HWND box = GetDlgItem(Window(), 1000);
+    boxProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PlacedProbe::ShortLength)));
+    return ModalDialog::OnInitDialog();
+  }
+
+ private:
+  static LRESULT CALLBACK ShortLength(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(boxProc_, box, message, wParam, lParam);
+    return message == WM_GETTEXTLENGTH ? result / 10 : result;
+  }
+  static WNDPROC boxProc_;
+};
+WNDPROC PlacedProbe::boxProc_ = nullptr;
+
+DWORD WINAPI ShowProbe(void* probe) { return static_cast<DWORD>(static_cast<PlacedProbe*>(probe)->DoModal()); }
+
+// Catches a layer that centres every dialog, whatever its template says,
+// and a text read that trusts the length the box gives.
+TEST_F(SetupDialog, LayerKeepsTemplatePlaceAndReadsWholeText) {
+  PlacedProbe probe;
+  HANDLE thread = CreateThread(nullptr, 0, ShowProbe, &probe, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  HWND dialog = WaitForDialog("Placed probe", GetCurrentProcessId());
+  ASSERT_NE(nullptr, dialog);
+  // The template places the client area; the frame lies around it.
+  RECT placed = {100, 80, 0, 0};
+  MapDialogRect(dialog, &placed);
+  POINT client = {0, 0};
+  ClientToScreen(dialog, &client);
+  EXPECT_EQ(placed.left, client.x) << "where the template puts it, not centred";
+  EXPECT_EQ(placed.top, client.y);
+  EXPECT_GT(std::abs(OffCentre(dialog).x), 50) << "the probe would be centred";
+
+  std::string typed;
+  for (int i = 0; typed.size() < 700; ++i) typed += "word" + std::to_string(i) + " ";
+  SetDlgItemTextA(dialog, 1000, typed.c_str());
+  ASSERT_LT(SendMessageA(GetDlgItem(dialog, 1000), WM_GETTEXTLENGTH, 0, 0), 100);
+  Click(dialog, IDOK);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+  CloseHandle(thread);
+  EXPECT_EQ(typed, probe.text);
 }
 
 class SetupUpdate : public SetupTest {};
