@@ -51,7 +51,8 @@ shift
 load_env() {
   # shellcheck disable=SC1091
   source "$state/env"
-  export WINEPREFIX DISPLAY WINEDEBUG=-all WINELOADER=$loader
+  # KEEPSNAP_WINEDEBUG lets Wine speak, for a failure that needs its own words.
+  export WINEPREFIX DISPLAY WINEDEBUG=${KEEPSNAP_WINEDEBUG:--all} WINELOADER=$loader
   export WINEDLLOVERRIDES="mscoree,mshtml=${KEEPSNAP_DLL_OVERRIDES:+;$KEEPSNAP_DLL_OVERRIDES}"
 }
 

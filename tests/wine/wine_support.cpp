@@ -214,8 +214,11 @@ Process::Process(const std::string& commandLine, const std::string& directory) {
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &startup, &info_))
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &info_)) {
+    // Said where it happens, so that a start that fails shows why.
+    std::fprintf(stderr, "CreateProcess failed, error %lu: %s\n", GetLastError(), commandLine.c_str());
     info_ = PROCESS_INFORMATION();
+  }
 }
 
 Process::~Process() {
