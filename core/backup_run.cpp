@@ -54,20 +54,23 @@ void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
   const std::string stamp = MakeDateStamp(settings, date);
   const CodePage& cp = platform.AnsiCodePage();
 
-  // Silence means success, so every failed copy is shown.
+  // Silence means success, so every failed copy is shown; a copy the user
+  // cancelled is not a failure to tell of.
+  const auto copy = [&](const std::string& target) {
+    if (platform.CopyFileTo(path, target) == CopyOutcome::Failed) platform.ShowError(kCopyFailedMessage);
+  };
   switch (ChooseTarget(modifiers)) {
     case BackupTarget::SameFolder:
-      if (!platform.CopyFileTo(path, SameFolderTarget(path, stamp, cp))) platform.ShowError(kCopyFailedMessage);
+      copy(SameFolderTarget(path, stamp, cp));
       break;
     case BackupTarget::BackupFolder:
       platform.CreateFolder(BackupFolderPath(path, settings, cp));  // may exist already
-      if (!platform.CopyFileTo(path, BackupFolderTarget(path, settings, stamp, cp)))
-        platform.ShowError(kCopyFailedMessage);
+      copy(BackupFolderTarget(path, settings, stamp, cp));
       break;
     case BackupTarget::NewName: {
       std::string name = SameFolderTarget(path, stamp, cp);
       if (!platform.AskNewName(&name)) break;
-      if (!platform.CopyFileTo(path, name)) platform.ShowError(kCopyFailedMessage);
+      copy(name);
       break;
     }
   }

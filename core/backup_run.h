@@ -6,6 +6,7 @@
 #include "core/code_page.h"
 #include "core/names.h"
 #include "core/settings.h"
+#include "core/whole_copy.h"
 
 namespace keepsnap {
 
@@ -49,8 +50,9 @@ class BackupPlatform {
   virtual std::unique_ptr<SourceFile> OpenSource(const std::string& path) = 0;
   virtual CalendarDate Today() = 0;
   virtual void CreateFolder(const std::string& path) = 0;
-  // Replaces an existing target; false when the copy failed.
-  virtual bool CopyFileTo(const std::string& source, const std::string& target) = 0;
+  // Replaces an existing target whole or not at all (CopyWholeOrNothing);
+  // Cancelled when the user stopped a long copy.
+  virtual CopyOutcome CopyFileTo(const std::string& source, const std::string& target) = 0;
   virtual void ShowError(const char* text) = 0;
   // Shows the name dialog with *name in it; true on OK, with the name left in
   // the box in *name.

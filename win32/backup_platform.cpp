@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win32/ansi_code_page.h"
+#include "win32/copy_files.h"
 
 namespace keepsnap {
 
@@ -65,8 +66,8 @@ CalendarDate Win32BackupPlatform::Today() {
 
 void Win32BackupPlatform::CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-bool Win32BackupPlatform::CopyFileTo(const std::string& source, const std::string& target) {
-  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+CopyOutcome Win32BackupPlatform::CopyFileTo(const std::string& source, const std::string& target) {
+  return CopyReplacingWhole(source, target, codePage_);
 }
 
 void Win32BackupPlatform::ShowError(const char* text) { MessageBoxA(nullptr, text, kErrorCaption, MB_OK); }

@@ -17,7 +17,7 @@ class Win32BackupPlatform : public BackupPlatform {
   std::unique_ptr<SourceFile> OpenSource(const std::string& path) override;
   CalendarDate Today() override;
   void CreateFolder(const std::string& path) override;
-  bool CopyFileTo(const std::string& source, const std::string& target) override;
+  CopyOutcome CopyFileTo(const std::string& source, const std::string& target) override;
   void ShowError(const char* text) override;
   const CodePage& AnsiCodePage() override { return codePage_; }
 

@@ -1,7 +1,9 @@
 #include "core/backup_run.h"
+#include "core/whole_copy.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,7 @@ class FakePlatform : public BackupPlatform {
   bool longPathWorks = true;
   bool fileOpens = true;
   bool fileDateWorks = true;
-  bool copyWorks = true;
+  CopyOutcome copyOutcome = CopyOutcome::Done;
   bool dialogOk = true;
   std::string typedName;  // replaces the dialog's text on OK when set
   CalendarDate fileDate = {2003, 9, 20};
@@ -62,9 +64,9 @@ class FakePlatform : public BackupPlatform {
   }
   CalendarDate Today() override { return today; }
   void CreateFolder(const std::string& path) override { folders.push_back(path); }
-  bool CopyFileTo(const std::string& source, const std::string& target) override {
+  CopyOutcome CopyFileTo(const std::string& source, const std::string& target) override {
     copies.emplace_back(source, target);
-    return copyWorks;
+    return copyOutcome;
   }
   void ShowError(const char* text) override { errors.push_back(text); }
   bool AskNewName(std::string* name) override {
@@ -153,20 +155,27 @@ TEST_F(RunBackupTest, CancelledDialogCopiesAndShowsNothing) {
   EXPECT_TRUE(p.errors.empty());
 }
 
-// A failed copy is never silent, whichever target was chosen.
+// A failed copy is never silent, whichever target was chosen; one the user
+// cancelled shows nothing.
 TEST_F(RunBackupTest, FailedCopyIsShownForEveryTarget) {
   const int held[][2] = {{0, 0}, {kShiftKey, kFolderKey}, {kShiftKey, 0}};
-  for (auto& keys : held) {
-    FakePlatform q;
-    q.settings = p.settings;
-    q.copyWorks = false;
-    if (keys[0]) q.Hold(keys[0]);
-    if (keys[1]) q.Hold(keys[1]);
-    RunBackup("C:\\Docs\\report.txt", q);
-    EXPECT_EQ(1u, q.copies.size());
-    ASSERT_EQ(1u, q.errors.size()) << keys[0] << " " << keys[1];
-    EXPECT_EQ(kCopyFailedMessage, q.errors[0]);
-    EXPECT_EQ(q.opened, q.closed);
+  for (CopyOutcome outcome : {CopyOutcome::Failed, CopyOutcome::Cancelled}) {
+    for (auto& keys : held) {
+      FakePlatform q;
+      q.settings = p.settings;
+      q.copyOutcome = outcome;
+      if (keys[0]) q.Hold(keys[0]);
+      if (keys[1]) q.Hold(keys[1]);
+      RunBackup("C:\\Docs\\report.txt", q);
+      EXPECT_EQ(1u, q.copies.size());
+      if (outcome == CopyOutcome::Cancelled) {
+        EXPECT_TRUE(q.errors.empty()) << keys[0] << " " << keys[1];
+      } else {
+        ASSERT_EQ(1u, q.errors.size()) << keys[0] << " " << keys[1];
+        EXPECT_EQ(kCopyFailedMessage, q.errors[0]);
+      }
+      EXPECT_EQ(q.opened, q.closed);
+    }
   }
 }
 
@@ -191,7 +200,7 @@ TEST_F(RunBackupTest, NoFileDateStopsWithMessage) {
 TEST_F(RunBackupTest, SystemDateNeedsNoOpenFile) {
   p.settings.date_to_use = "1";
   p.fileOpens = false;
-  p.copyWorks = false;
+  p.copyOutcome = CopyOutcome::Failed;
   Run();
   ASSERT_EQ(1u, p.copies.size());
   EXPECT_EQ("C:\\Docs\\report-2026-12-07.txt", p.copies[0].second);
@@ -216,6 +225,159 @@ TEST_F(RunBackupTest, NoSettingsUseFallbacks) {
   Run();
   ASSERT_EQ(1u, p.copies.size());
   EXPECT_EQ("C:\\Docs\\\\report-12.07.2026.txt", p.copies[0].second);
+}
+
+// The file system as the whole-or-nothing copy sees it: files by name with
+// their sizes and attributes; every call recorded, the one named in `fails`
+// failing.
+class FakeFiles : public CopyFileSystem {
+ public:
+  struct File {
+    unsigned long long size;
+    unsigned attributes;
+  };
+  std::map<std::string, File> files;
+  std::string fails;                  // "copy", "cancel", "short", "flush", "attributes", "replace"
+  std::string sameAs;                 // a name that is the source's own file
+  std::vector<std::string> calls;
+
+  bool SameFile(const std::string& a, const std::string& b) override { return b == sameAs && files.count(a); }
+  bool Attributes(const std::string& path, unsigned* attributes) override {
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    *attributes = it->second.attributes;
+    return true;
+  }
+  bool SetAttributes(const std::string& path, unsigned attributes) override {
+    calls.push_back("attributes " + path + " " + std::to_string(attributes));
+    if (fails == "attributes" || !files.count(path)) return false;
+    files[path].attributes = attributes;
+    return true;
+  }
+  bool Size(const std::string& path, unsigned long long* size) override {
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    *size = it->second.size;
+    return true;
+  }
+  CopyOutcome Copy(const std::string& source, const std::string& temporary) override {
+    calls.push_back("copy " + temporary);
+    if (files.count(temporary)) return CopyOutcome::Failed;  // never onto a leftover
+    File copy = files[source];
+    copy.attributes |= kHiddenAttribute;
+    if (fails == "short") copy.size /= 2;
+    if (fails == "copy" || fails == "cancel") copy.size /= 3;  // a part written
+    files[temporary] = copy;
+    if (fails == "copy") return CopyOutcome::Failed;
+    return fails == "cancel" ? CopyOutcome::Cancelled : CopyOutcome::Done;
+  }
+  bool Flush(const std::string& path) override {
+    calls.push_back("flush " + path);
+    return fails != "flush";
+  }
+  bool Replace(const std::string& temporary, const std::string& target) override {
+    calls.push_back("replace " + target);
+    if (fails == "replace") return false;
+    files[target] = files[temporary];
+    files.erase(temporary);
+    return true;
+  }
+  void Remove(const std::string& path) override {
+    if (!files.count(path)) return;
+    calls.push_back("remove " + path);
+    files.erase(path);
+  }
+};
+
+const char kSource[] = "C:\\Docs\\report.txt";
+const char kTarget[] = "C:\\Docs\\report-2003-09-20.txt";
+const char kTemporary[] = "C:\\Docs\\~report-2003-09-20.txt.keepsnap";
+
+// Every way a copy can end: the target holds the earlier file or the whole
+// new one, never a part; the temporary never outlives the run, and nothing
+// takes the target's name before it was checked and flushed.
+TEST(CopyWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
+  const std::string tmp = kTemporary;
+  struct Row {
+    const char* what;
+    std::string fails;
+    unsigned earlierAttributes;  // of the earlier backup; 99: none
+    bool leftover;               // a killed run's temporary lies there
+    CopyOutcome outcome;
+    std::vector<std::string> calls;
+  } rows[] = {
+      {"replaces the earlier backup", "", 0, false, CopyOutcome::Done,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "replace " + std::string(kTarget)}},
+      {"first backup of the day", "", 99, false, CopyOutcome::Done,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "replace " + std::string(kTarget)}},
+      {"a killed run's leftover goes first", "", 0, true, CopyOutcome::Done,
+       {"remove " + tmp, "copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32",
+        "replace " + std::string(kTarget)}},
+      {"copier fails part-way (disk full, read error)", "copy", 0, false, CopyOutcome::Failed,
+       {"copy " + tmp, "remove " + tmp}},
+      {"copy reported done but short", "short", 0, false, CopyOutcome::Failed, {"copy " + tmp, "remove " + tmp}},
+      {"cancelled", "cancel", 0, false, CopyOutcome::Cancelled, {"copy " + tmp, "remove " + tmp}},
+      {"flush fails", "flush", 0, false, CopyOutcome::Failed, {"copy " + tmp, "flush " + tmp, "remove " + tmp}},
+      {"unhiding fails", "attributes", 0, false, CopyOutcome::Failed,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "remove " + tmp}},
+      {"rename fails", "replace", 0, false, CopyOutcome::Failed,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "replace " + std::string(kTarget),
+        "remove " + tmp}},
+      {"read-only earlier backup", "", kReadOnlyAttribute, false, CopyOutcome::Failed, {}},
+      {"hidden earlier backup", "", kHiddenAttribute, false, CopyOutcome::Failed, {}},
+  };
+  for (const Row& r : rows) {
+    FakeFiles f;
+    f.files[kSource] = {3000, 32};  // FILE_ATTRIBUTE_ARCHIVE
+    if (r.earlierAttributes != 99) f.files[kTarget] = {1000, r.earlierAttributes};
+    if (r.leftover) f.files[kTemporary] = {10, kHiddenAttribute};
+    f.fails = r.fails;
+    EXPECT_EQ(r.outcome, CopyWholeOrNothing(kSource, kTarget, CodePage(), f)) << r.what;
+    EXPECT_EQ(r.calls, f.calls) << r.what;
+    EXPECT_FALSE(f.files.count(kTemporary)) << r.what << ": the temporary outlived the run";
+    if (r.outcome == CopyOutcome::Done) {
+      EXPECT_EQ(3000u, f.files[kTarget].size) << r.what;
+      EXPECT_EQ(32u, f.files[kTarget].attributes) << r.what << ": shown as the source is";
+    } else if (r.earlierAttributes != 99) {
+      EXPECT_EQ(1000u, f.files[kTarget].size) << r.what << ": the earlier backup changed";
+      EXPECT_EQ(r.earlierAttributes, f.files[kTarget].attributes) << r.what;
+    }
+  }
+}
+
+// A typed name that is the source itself (another spelling of its path)
+// leaves the source alone, a source that is gone makes nothing; a hidden source gives a hidden backup, as the
+// system's copy does.
+TEST(CopyWholeOrNothing, SourceNeverReplacedHiddenSourceStaysHidden) {
+  FakeFiles f;
+  f.files[kSource] = {3000, 32};
+  f.sameAs = "C:\\DOCS~1\\REPORT.TXT";
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, CodePage(), f));
+  EXPECT_TRUE(f.calls.empty());
+
+  FakeFiles gone;  // the source went, or the calls cannot reach its name
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, kTarget, CodePage(), gone));
+  EXPECT_TRUE(gone.calls.empty());
+
+  FakeFiles hidden;
+  hidden.files[kSource] = {3000, kHiddenAttribute};
+  EXPECT_EQ(CopyOutcome::Done, CopyWholeOrNothing(kSource, kTarget, CodePage(), hidden));
+  EXPECT_EQ(kHiddenAttribute, hidden.files[kTarget].attributes);
+}
+
+// Beside the target, whatever separates its folders; a double-byte name
+// whose second byte is 0x5C keeps its folder.
+TEST(CopyWholeOrNothing, TemporaryNameBesideTarget) {
+  const char* rows[][2] = {
+      {"C:\\Docs\\report-2003-09-20.txt", "C:\\Docs\\~report-2003-09-20.txt.keepsnap"},
+      {"C:/Docs/copy.txt", "C:/Docs/~copy.txt.keepsnap"},
+      {"C:\\Docs/sub\\copy.txt", "C:\\Docs/sub\\~copy.txt.keepsnap"},
+      {"copy.txt", "~copy.txt.keepsnap"},
+      {"D:copy.txt", "D:~copy.txt.keepsnap"},
+      {"\\\\server\\share\\copy.txt", "\\\\server\\share\\~copy.txt.keepsnap"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(r[1], TemporaryNameFor(r[0], CodePage())) << r[0];
+  EXPECT_EQ("C:\\\x95\x5C" "a\\~\x95\x5C.txt.keepsnap", TemporaryNameFor("C:\\\x95\x5C" "a\\\x95\x5C.txt", CodePage::ShiftJis()));
 }
 
 }  // namespace
