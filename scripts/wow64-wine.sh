@@ -56,6 +56,7 @@ in_root() { "${as_root[@]}" chroot "$root" "$@"; }
 # WoW64 process (its exit code says so).
 whole() {
   [ -x "$root$loader" ] || return 1
+  [ -x "$root/usr/bin/strace" ] || return 1  # the fault-injection tests run it beside Wine
   local probe=$root/opt/keepsnap/wow64-probe.exe
   if [ ! -f "$probe" ]; then
     "${as_root[@]}" mkdir -p "$(dirname "$probe")"
@@ -83,7 +84,7 @@ build() {
   # has expired; apt refuses it without this option.
   in_root apt-get -q -o Acquire::Check-Valid-Until=false update >/dev/null
   in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-    wine wine64 fonts-wine locales >"${root%/*}/apt.log" 2>&1 || { tail -n 20 "${root%/*}/apt.log" >&2; return 1; }
+    wine wine64 fonts-wine locales strace >"${root%/*}/apt.log" 2>&1 || { tail -n 20 "${root%/*}/apt.log" >&2; return 1; }
   # A Japanese locale starts Wine with the double-byte code page 932.
   in_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
   in_root apt-get clean

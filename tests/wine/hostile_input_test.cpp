@@ -120,6 +120,15 @@ void OnlyTheDeepFile(const std::string& f) {
   EXPECT_EQ(1, count);
 }
 
+// The earlier backup, with its attribute, exactly as it was.
+std::function<void(const std::string&)> EarlierKept(DWORD attribute) {
+  return [attribute](const std::string& f) {
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(f + "\\report-2003-09-20.txt", &bytes) && bytes == "older, read-only");
+    EXPECT_EQ(attribute, GetFileAttributesA((f + "\\report-2003-09-20.txt").c_str()) & attribute);
+  };
+}
+
 const Case kCases[] = {
     // Stored settings.
     {"date_mode stored as a number",
@@ -219,15 +228,22 @@ const Case kCases[] = {
     {"backup folder setting in Japanese", [](const std::string&) { Settings("0", "1", "0", "バックアップ"); },
      Plain, "shift+folder", nullptr, "バックアップ\\report-2003-09-20.txt"},
     // Targets.
-    // Windows refuses to replace a read-only file and the copy message shows;
-    // Wine 8 replaces it. Either way the user is not left with a silent failure.
-    {"read-only backup of the same name (replaced under Wine)",
+    // Windows' copy refuses to replace a read-only or hidden file, and so
+    // does the backup on every system: the earlier file stays as it was.
+    {"read-only backup of the same name",
      [](const std::string& f) {
        FileDate(f);
        WriteFileBytes(f + "\\report-2003-09-20.txt", "older, read-only");
        SetFileAttributesA((f + "\\report-2003-09-20.txt").c_str(), FILE_ATTRIBUTE_READONLY);
      },
-     Plain, nullptr, nullptr, "report-2003-09-20.txt"},
+     Plain, nullptr, keepsnap::kCopyFailedMessage, nullptr, EarlierKept(FILE_ATTRIBUTE_READONLY)},
+    {"hidden backup of the same name",
+     [](const std::string& f) {
+       FileDate(f);
+       WriteFileBytes(f + "\\report-2003-09-20.txt", "older, read-only");
+       SetFileAttributesA((f + "\\report-2003-09-20.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+     },
+     Plain, nullptr, keepsnap::kCopyFailedMessage, nullptr, EarlierKept(FILE_ATTRIBUTE_HIDDEN)},
     {"backup folder name taken by a file",
      [](const std::string& f) {
        FileDate(f);

@@ -159,6 +159,201 @@ TEST_F(SnapcopyRun, HeldFileOutcomes) {
   }
 }
 
+// A body of the size given, different at every 64 KiB, so that a copy cut
+// short or put together wrongly shows.
+std::string Body(size_t size, char seed) {
+  std::string body(size, seed);
+  for (size_t at = 0; at < size; at += 65536) body[at] = static_cast<char>(seed + at / 65536);
+  return body;
+}
+
+// The folder holds exactly the source and the backup, the backup whole with
+// the text expected; nothing hidden or half-made is left beside them.
+void ExpectOnlySourceAndBackup(const std::string& folder, const std::string& backup, const std::string& text) {
+  EXPECT_EQ(2, CountFiles(folder)) << "something was left beside the source and its backup";
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(backup, &bytes)) << backup << " missing";
+  EXPECT_EQ(text.size(), bytes.size());
+  EXPECT_TRUE(text == bytes) << "the backup is not the text expected";
+}
+
+// A copy that fails on a full disk leaves the morning's backup as it was and
+// no part of the new one; the failure is shown. C:\kstest\full is a 2 MiB
+// volume (wine-session.sh): the source and the earlier backup leave too
+// little room for a second copy, as a copy that truncated the earlier one
+// first would not notice until part-way.
+TEST_F(SnapcopyRun, DiskFullKeepsEarlierBackup) {
+  const std::string full = "C:\\kstest\\full";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((full + "\\*").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search) << "no small volume at " << full;
+  do {
+    SetFileAttributesA((full + "\\" + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((full + "\\" + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  StoreSettings("0", "1", "0", "backup");
+  const std::string earlier = Body(300000, 'm');
+  MakeDatedFile(full + "\\report.txt", Body(1200000, 'a'), 2003, 9, 20);
+  WriteFileBytes(full + "\\report-2003-09-20.txt", earlier);
+
+  Process run("snapcopy.exe " + full + "\\report.txt");
+  HWND box = WaitForDialog(keepsnap::kErrorCaption, run.Id());
+  ASSERT_NE(nullptr, box) << "a failed copy must be shown";
+  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+  Click(box, IDOK);
+  ASSERT_TRUE(run.WaitForExit(10000));
+  ExpectOnlySourceAndBackup(full, full + "\\report-2003-09-20.txt", earlier);
+}
+
+// Runs under strace (ctest sets KEEPSNAP_STRACE, wine-session.sh starts it):
+// every read of C:\kstest\faulty\source.bin by any program is slowed, so that
+// a backup of it takes a few seconds, as one to a USB stick does.
+class SlowSource : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+    StoreSettings("0", "1", "0", "backup");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((kFolder + std::string("\\*")).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = kFolder + std::string("\\") + found.cFileName;
+        SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(name.c_str());
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    CreateDirectoryA(kFolder, nullptr);
+    MakeDatedFile(kSource, source, 2003, 9, 20);  // written, never read by this driver
+    WriteFileBytes(kBackup, earlier);
+  }
+  // The hidden file a run writes its copy to, if it is there yet.
+  static bool TemporaryExists(DWORD* attributes = nullptr) {
+    const DWORD found = GetFileAttributesA("C:\\kstest\\faulty\\~source-2003-09-20.bin.keepsnap");
+    if (attributes != nullptr) *attributes = found;
+    return found != INVALID_FILE_ATTRIBUTES;
+  }
+  static constexpr const char* kFolder = "C:\\kstest\\faulty";
+  static constexpr const char* kSource = "C:\\kstest\\faulty\\source.bin";
+  static constexpr const char* kBackup = "C:\\kstest\\faulty\\source-2003-09-20.bin";
+  const std::string source = Body(6 * 1024 * 1024, 's');
+  const std::string earlier = Body(300000, 'm');
+};
+
+// After a second the shell's progress window shows the file and a Cancel
+// button; Cancel (clicked, or Esc) removes the copy, keeps the earlier backup
+// and shows no message.
+TEST_F(SlowSource, CancelKeepsEarlierBackup) {
+  for (int way = 0; way < 2; ++way) {
+    SetUp();
+    Process run("snapcopy.exe " + std::string(kSource));
+    ASSERT_TRUE(run.Started());
+    HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
+    ASSERT_NE(nullptr, window) << "no progress window";
+    EXPECT_NE(nullptr, FindWindowExA(window, nullptr, "msctls_progress32", nullptr));
+    HWND cancel = GetDlgItem(window, IDCANCEL);
+    ASSERT_NE(nullptr, cancel);
+    EXPECT_EQ("Cancel", WindowText(cancel));
+    bool named = false;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      named = named || WindowText(child).find("source.bin") != std::string::npos;
+    EXPECT_TRUE(named) << "the window names the file";
+    if (way == 0) {
+      Click(window, IDCANCEL);
+    } else {
+      PostMessageA(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
+    ExpectOnlySourceAndBackup(kFolder, kBackup, earlier);
+  }
+}
+
+// Killed part-way (a crash, a log-off): the earlier backup is whole, at most
+// the one hidden temporary is left, and the next run leaves only the source
+// and its new backup.
+TEST_F(SlowSource, KilledRunLeavesEarlierBackup) {
+  Process killed("snapcopy.exe " + std::string(kSource));
+  ASSERT_TRUE(killed.Started());
+  const DWORD start = GetTickCount();
+  while (!TemporaryExists() && GetTickCount() - start < 30000) Sleep(20);
+  Sleep(300);  // a part written, hidden by now
+  DWORD attributes = 0;
+  ASSERT_TRUE(TemporaryExists(&attributes)) << "no copy under way";
+  ASSERT_TRUE(TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, killed.Id()), 9));
+  ASSERT_TRUE(killed.WaitForExit(10000));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(kBackup, &bytes));
+  EXPECT_TRUE(bytes == earlier) << "the earlier backup changed";
+  EXPECT_LE(CountFiles(kFolder), 3);
+  if (TemporaryExists(&attributes)) {
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << "a visible leftover";
+  }
+
+  Process next("snapcopy.exe " + std::string(kSource));
+  ASSERT_TRUE(next.WaitForExit(30000));
+  ExpectOnlySourceAndBackup(kFolder, kBackup, source);
+}
+
+// A double click starts two runs on one file: one whole backup, no message,
+// nothing left over.
+TEST_F(SlowSource, TwoRunsAtOnce) {
+  Process first("snapcopy.exe " + std::string(kSource));
+  Process second("snapcopy.exe " + std::string(kSource));
+  ASSERT_TRUE(first.Started() && second.Started());
+  const DWORD start = GetTickCount();
+  HWND box = nullptr;
+  while (!(first.WaitForExit(0) && second.WaitForExit(0)) && GetTickCount() - start < 60000 && box == nullptr) {
+    box = WaitForDialog(keepsnap::kErrorCaption, first.Id(), 100);
+    if (box == nullptr) box = WaitForDialog(keepsnap::kErrorCaption, second.Id(), 100);
+  }
+  EXPECT_EQ(nullptr, box) << (box ? MessageBoxText(box) : "");
+  EXPECT_TRUE(first.WaitForExit(30000) && second.WaitForExit(30000));
+  ExpectOnlySourceAndBackup(kFolder, kBackup, source);
+}
+
+// Under strace reads of the source fail (EIO) from the third on, as a bad
+// sector or a pulled stick make them: the copier may call that done, but a
+// short copy is a failed one, shown, and the earlier backup stays.
+class FaultySource : public SlowSource {};
+
+TEST_F(FaultySource, ReadErrorKeepsEarlierBackup) {
+  Process run("snapcopy.exe " + std::string(kSource));
+  HWND box = WaitForDialog(keepsnap::kErrorCaption, run.Id(), 30000);
+  ASSERT_NE(nullptr, box) << "a failed read must be shown";
+  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+  Click(box, IDOK);
+  ASSERT_TRUE(run.WaitForExit(10000));
+  ExpectOnlySourceAndBackup(kFolder, kBackup, earlier);
+}
+
+// Under strace -y, which logs flushes and renames with the files' names to
+// C:\kstest\strace.log: the copy is flushed to the disk before it is given
+// the backup's name.
+class OnDisk : public SnapcopyRun {};
+
+TEST_F(OnDisk, FlushedBeforeNamed) {
+  StoreSettings("0", "1", "0", "backup");
+  RunShellCommand(source);
+  ExpectCopy("report-2003-09-20.txt");
+  std::string log;
+  ASSERT_TRUE(ReadFileBytes("C:\\kstest\\strace.log", &log));
+  const std::string temporary = "~report-2003-09-20.txt.keepsnap";
+  std::string::size_type flush = std::string::npos, rename = std::string::npos;
+  for (std::string::size_type at = 0, end; at < log.size(); at = end + 1) {
+    end = log.find('\n', at);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(at, end - at);
+    if (line.find(temporary) == std::string::npos) continue;
+    if (flush == std::string::npos && (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos))
+      flush = at;
+    if (line.find("rename") != std::string::npos && line.find("report-2003-09-20.txt\"") != std::string::npos) rename = at;
+  }
+  ASSERT_NE(std::string::npos, rename) << "no rename to the backup's name seen:\n" << log;
+  ASSERT_NE(std::string::npos, flush) << "the copy was never flushed:\n" << log;
+  EXPECT_LT(flush, rename) << "flushed only after it was named";
+}
+
 // Run by ctest with TZ=Asia/Tokyo for this driver: Wine takes a program's
 // local time from the TZ it starts with, which the programs inherit.
 class LocalTime : public SnapcopyRun {};

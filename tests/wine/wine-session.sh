@@ -9,6 +9,10 @@
 #                                       system-code-page\ below it)
 #   wine-session.sh stop STATE_DIR      end the prefix's processes and Xvfb
 #   wine-session.sh version             the Wine in use
+# In each prefix C:\kstest\full is a 2 MiB volume of its own, for copies
+# that meet a full disk. KEEPSNAP_STRACE, when set, runs the test program
+# under strace with those options (@PREFIX@ stands for the prefix's Unix
+# path), for faults injected into the file access of every program it starts.
 # KEEPSNAP_WINE picks the Wine: "wine8" (default), Debian 12's Wine with its
 # 64-bit loader, which runs the x86_64 build; "wow64", Debian unstable's
 # WoW64 Wine in its chroot (scripts/wow64-wine.sh), which runs the shipped
@@ -56,8 +60,24 @@ load_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml=${KEEPSNAP_DLL_OVERRIDES:+;$KEEPSNAP_DLL_OVERRIDES}"
 }
 
+# The small volume, mounted where the programs see it: inside the chroot for
+# the WoW64 Wine.
+full_volume() {
+  if [ "${KEEPSNAP_WINE:-wine8}" = wine8 ]; then
+    echo "$state/prefix/drive_c/kstest/full"
+  else
+    echo "$("$wow64" root)$(realpath -m "$state")/prefix/drive_c/kstest/full"
+  fi
+}
+unmount_full() {
+  local volume
+  volume=$(full_volume)
+  ! findmnt -rn -o TARGET | grep -qxF "$volume" || umount -l "$volume"
+}
+
 case $cmd in
 start)
+  [ -d "$state" ] && unmount_full
   [ "${KEEPSNAP_WINE:-wine8}" = wine8 ] || "$wow64" unbind "$state"
   rm -rf "$state"
   mkdir -p "$state"
@@ -78,6 +98,8 @@ start)
   # Wine draws its own caption bars when no window manager runs.
   in_wine $loader reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   in_wine $wineserver -w
+  mkdir -p "$state/prefix/drive_c/kstest/full"
+  mount -t tmpfs -o size=2m keepsnap-full "$(full_volume)"
   echo "wine session on :$display, prefix $WINEPREFIX, $(in_wine $loader --version)"
   ;;
 run)
@@ -92,8 +114,18 @@ run)
   mkdir -p "$bin/system-code-page"
   for program in ${KEEPSNAP_SYSTEM_CP_PROGRAMS:-}; do cp "$program" "$bin/system-code-page/"; done
   cd "$WINEPREFIX/drive_c/kstest"
+  tracer=()
+  if [ -n "${KEEPSNAP_STRACE:-}" ]; then
+    # The server starts with the test program, under the same strace: it
+    # does the renames. A path given with -P must exist when strace starts.
+    in_wine $wineserver -k >/dev/null 2>&1 || true
+    mkdir -p "$WINEPREFIX/drive_c/kstest/faulty"
+    touch "$WINEPREFIX/drive_c/kstest/faulty/source.bin"
+    # shellcheck disable=SC2206
+    tracer=(strace -f -qq ${KEEPSNAP_STRACE//@PREFIX@/$WINEPREFIX})
+  fi
   set +e
-  in_wine $loader "C:\\kstest\\bin\\$(basename "$exe")" "$@"
+  in_wine "${tracer[@]}" $loader "C:\\kstest\\bin\\$(basename "$exe")" "$@"
   rc=$?
   in_wine $wineserver -k >/dev/null 2>&1 || true
   exit $rc
@@ -104,7 +136,8 @@ stop)
     in_wine $wineserver -k >/dev/null 2>&1 || true
   fi
   [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-  rm -rf "$state/prefix"
+  unmount_full
+  rm -rf --one-file-system "$state/prefix"
   [ "${KEEPSNAP_WINE:-wine8}" = wine8 ] || "$wow64" unbind "$state"
   ;;
 *)
