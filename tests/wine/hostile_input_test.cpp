@@ -244,6 +244,15 @@ const Case kCases[] = {
        SetFileAttributesA((f + "\\report-2003-09-20.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
      },
      Plain, nullptr, keepsnap::kCopyFailedMessage, nullptr, EarlierKept(FILE_ATTRIBUTE_HIDDEN)},
+    {"read-only source: a read-only backup, as the system's copy makes",
+     [](const std::string& f) {
+       FileDate(f);
+       SetFileAttributesA(Source(f).c_str(), FILE_ATTRIBUTE_READONLY);
+     },
+     Plain, nullptr, nullptr, "report-2003-09-20.txt",
+     [](const std::string& f) {
+       EXPECT_TRUE(GetFileAttributesA((f + "\\report-2003-09-20.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+     }},
     {"backup folder name taken by a file",
      [](const std::string& f) {
        FileDate(f);

@@ -51,6 +51,12 @@ class SnapcopyRun : public ::testing::Test {
     std::string original;
     ASSERT_TRUE(ReadFileBytes(source, &original));
     EXPECT_EQ(kContent, original) << "the source must stay as it was";
+    // What the system's copy gives: the source's last-write time and attributes.
+    WIN32_FILE_ATTRIBUTE_DATA copy, from;
+    ASSERT_TRUE(GetFileAttributesExA((folder + "\\" + name).c_str(), GetFileExInfoStandard, &copy));
+    ASSERT_TRUE(GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &from));
+    EXPECT_EQ(0, CompareFileTime(&copy.ftLastWriteTime, &from.ftLastWriteTime)) << name;
+    EXPECT_EQ(from.dwFileAttributes, copy.dwFileAttributes) << name;
   }
   std::string folder, source;
 };
@@ -521,18 +527,35 @@ TEST_F(NewNameDialog, CancelCopiesNothingAndSaysNothing) {
   EXPECT_EQ(1, CountFiles(folder));
 }
 
-// A name that cannot be copied to gets the message after OK.
+// A name that cannot be copied to gets the message after OK, and so does
+// the source's own name, in any spelling: the source is never replaced.
 TEST_F(NewNameDialog, BadNameIsReported) {
-  HWND dialog = OpenDialog();
-  ASSERT_NE(nullptr, dialog);
-  SetDlgItemTextA(dialog, IDC_NEW_NAME, (folder + "\\no such folder\\x.txt").c_str());
-  Click(dialog, IDOK);
-  HWND box = WaitForDialog("UNEXPECTED ERROR", run->Id());
-  ASSERT_NE(nullptr, box);
-  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
-  Click(box, IDOK);
-  EXPECT_TRUE(run->WaitForExit(10000));
-  EXPECT_EQ(1, CountFiles(folder));
+  char shortPath[MAX_PATH];
+  ASSERT_GT(GetShortPathNameA(source.c_str(), shortPath, MAX_PATH), 0u);
+  FILETIME written;
+  HANDLE file = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  GetFileTime(file, nullptr, nullptr, &written);
+  CloseHandle(file);
+  for (const std::string& typed : {folder + "\\no such folder\\x.txt", source, std::string(shortPath)}) {
+    HWND dialog = OpenDialog();
+    ASSERT_NE(nullptr, dialog);
+    SetDlgItemTextA(dialog, IDC_NEW_NAME, typed.c_str());
+    Click(dialog, IDOK);
+    HWND box = WaitForDialog("UNEXPECTED ERROR", run->Id());
+    ASSERT_NE(nullptr, box) << typed;
+    EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+    Click(box, IDOK);
+    EXPECT_TRUE(run->WaitForExit(10000));
+    EXPECT_EQ(1, CountFiles(folder)) << typed;
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(source, &bytes));
+    EXPECT_EQ(kContent, bytes) << typed;
+    FILETIME now;
+    file = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(file, nullptr, nullptr, &now);
+    CloseHandle(file);
+    EXPECT_EQ(0, CompareFileTime(&written, &now)) << typed << ": the source was written";
+  }
 }
 
 }  // namespace
