@@ -6,6 +6,10 @@
 // a program that fails cannot look fast, and is flushed to disk untimed, so
 // that no run pays for the writing left over from the one before. Prints a line per command:
 //   median_ms min_ms max_ms
+// then, for each command after the first, the first one's time over its time
+// within each turn (a pair run back to back, which a busy machine slows
+// alike), as the median and the quartiles of those ratios:
+//   ratio median q1 q3
 // (Peak memory is measured from outside: Wine forgets it when a process ends.)
 #include <windows.h>
 
@@ -35,6 +39,14 @@ bool RunOnce(const std::string& commandLine, double* ms) {
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return true;
+}
+
+// Of sorted values, interpolated between the two nearest.
+double Quantile(const std::vector<double>& sorted, double q) {
+  const double at = q * static_cast<double>(sorted.size() - 1);
+  const size_t below = static_cast<size_t>(at);
+  if (below + 1 >= sorted.size()) return sorted.back();
+  return sorted[below] + (at - static_cast<double>(below)) * (sorted[below + 1] - sorted[below]);
 }
 
 // Ends a program that waits in a dialog, as a user pressing Cancel would.
@@ -85,11 +97,16 @@ int main(int argc, char** argv) {
       measured[c].push_back(ms);
     }
   }
+  std::vector<std::vector<double>> ratios(commands);
+  for (int c = 1; c < commands; ++c)
+    for (int run = 0; run < runs; ++run) ratios[c].push_back(measured[0][run] / measured[c][run]);
   for (std::vector<double>& ms : measured) {
     std::sort(ms.begin(), ms.end());
-    const size_t n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    std::printf("%.2f %.2f %.2f\n", median, ms.front(), ms.back());
+    std::printf("%.2f %.2f %.2f\n", Quantile(ms, 0.5), ms.front(), ms.back());
+  }
+  for (int c = 1; c < commands; ++c) {
+    std::sort(ratios[c].begin(), ratios[c].end());
+    std::printf("ratio %.3f %.3f %.3f\n", Quantile(ratios[c], 0.5), Quantile(ratios[c], 0.25), Quantile(ratios[c], 0.75));
   }
   return 0;
 }
