@@ -38,10 +38,12 @@ void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
   const ModifierState modifiers = ModifiersFromKeyboard(keys);
   const BackupSettings settings = platform.ReadSettings();
 
-  // Without a long form (the file is gone, or the shell quoted the path) the
-  // command-line text is the best name there is; open or copy then tell.
+  // The registered command quotes the path ("%1"); one registered by an
+  // earlier setup does not. Without a long form (the file is gone) the given
+  // text is the best name there is; open or copy then tell.
+  const std::string given = WithoutEnclosingQuotes(commandLinePath);
   std::string path;
-  if (!platform.LongPathOf(commandLinePath, &path)) path = WithoutEnclosingQuotes(commandLinePath);
+  if (!platform.LongPathOf(given, &path)) path = given;
 
   // The handle belongs to the run: the unique_ptr closes it on every way out.
   const std::unique_ptr<SourceFile> source = platform.OpenSource(path);

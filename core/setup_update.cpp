@@ -7,7 +7,6 @@
 namespace keepsnap {
 
 const char kContextMenuKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
-const char kContextMenuCommand[] = "snapcopy.exe %1";
 const char kInstalledProgram[] = "snapcopy.exe";
 
 const char kFolderTooLongMessage[] = "Backup folder name must be 25 characters or less.";
@@ -88,8 +87,14 @@ bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPla
   return platform.CopyFileTo(source, target);
 }
 
+std::string ContextMenuCommand(const std::string& windowsDirectory) {
+  return "\"" + windowsDirectory + "\\" + kInstalledProgram + "\" \"%1\"";
+}
+
 WriteOutcome RegisterContextMenu(SetupPlatform& platform) {
-  WriteOutcome outcome = platform.RegisterCommand(kContextMenuKey, kContextMenuCommand);
+  std::string windows;
+  if (!platform.WindowsDirectory(&windows)) return WriteOutcome{false, false};
+  WriteOutcome outcome = platform.RegisterCommand(kContextMenuKey, ContextMenuCommand(windows));
   outcome.saved = outcome.created && outcome.saved;
   return outcome;
 }

@@ -9,7 +9,6 @@
 namespace keepsnap {
 
 extern const char kContextMenuKey[];  // under HKEY_CLASSES_ROOT
-extern const char kContextMenuCommand[];
 extern const char kInstalledProgram[];
 const std::string::size_type kMaxFolderName = 25;
 
@@ -45,7 +44,7 @@ class SetupPlatform : public SettingsSink {
   virtual bool WindowsDirectory(std::string* path) = 0;
   virtual bool CopyFileTo(const std::string& source, const std::string& target) = 0;
   // Creates (or opens) the key under HKEY_CLASSES_ROOT and sets its default value.
-  virtual WriteOutcome RegisterCommand(const char* keyPath, const char* command) = 0;
+  virtual WriteOutcome RegisterCommand(const char* keyPath, const std::string& command) = 0;
   virtual const CodePage& AnsiCodePage() = 0;
 };
 
@@ -63,9 +62,17 @@ SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int sou
 using SizedRead = std::function<unsigned(char* buffer, unsigned size)>;
 bool ReadWindowsDirectory(const SizedRead& read, std::string* path);
 
+// The command the shell runs for the menu entry: the installed program by its
+// full path, so that no snapcopy.exe in the folder of the program showing the
+// menu, or in its current folder, is found first; the file's path quoted, as
+// Windows' own entries have it: "C:\WINDOWS\snapcopy.exe" "%1".
+std::string ContextMenuCommand(const std::string& windowsDirectory);
+
 // Copies snapcopy.exe from beside the setup program into the Windows directory.
 bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
 
+// Registers the command for the installed program; nothing without the
+// Windows directory, since a bare name is the one that can be hijacked.
 WriteOutcome RegisterContextMenu(SetupPlatform& platform);
 
 // The text of the final box: headline, details, and every step's outcome.

@@ -28,7 +28,7 @@ bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string
   return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
 }
 
-WriteOutcome Win32SetupPlatform::RegisterCommand(const char* keyPath, const char* command) {
+WriteOutcome Win32SetupPlatform::RegisterCommand(const char* keyPath, const std::string& command) {
   WriteOutcome outcome = {false, false};
   HKEY key;
   DWORD disposition;
@@ -36,8 +36,8 @@ WriteOutcome Win32SetupPlatform::RegisterCommand(const char* keyPath, const char
                       &key, &disposition) != ERROR_SUCCESS)
     return outcome;
   outcome.created = true;
-  outcome.saved = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
-                                 static_cast<DWORD>(lstrlenA(command) + 1)) == ERROR_SUCCESS;
+  outcome.saved = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                 static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
   RegCloseKey(key);
   return outcome;
 }

@@ -208,6 +208,15 @@ TEST_F(RunBackupTest, SystemDateNeedsNoOpenFile) {
   EXPECT_EQ(kCopyFailedMessage, p.errors[0]);
 }
 
+// A quoted path, as the registered command passes it, gets its long form
+// like an unquoted one.
+TEST_F(RunBackupTest, QuotedPathGetsLongForm) {
+  RunBackup("\"C:\\DOCS~1\\report.txt\"", p);
+  EXPECT_EQ("C:\\Docs\\report.txt", p.openedPath);
+  ASSERT_EQ(1u, p.copies.size());
+  EXPECT_EQ("C:\\Docs\\report-2003-09-20.txt", p.copies[0].second);
+}
+
 // Without a long form the command-line text is used, quotes removed.
 TEST_F(RunBackupTest, LongPathFailureFallsBackToCommandLine) {
   p.longPathWorks = false;

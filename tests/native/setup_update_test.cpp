@@ -58,7 +58,7 @@ class FakeSetupPlatform : public SetupPlatform {
     copies.emplace_back(source, target);
     return copyWorks;
   }
-  WriteOutcome RegisterCommand(const char* keyPath, const char* command) override {
+  WriteOutcome RegisterCommand(const char* keyPath, const std::string& command) override {
     commands.emplace_back(keyPath, command);
     return menuOutcome;
   }
@@ -96,7 +96,7 @@ TEST(ApplySettings, ConfirmedUpdateWritesEverythingAndReports) {
   EXPECT_EQ("C:\\WINDOWS\\snapcopy.exe", platform.copies[0].second);
   ASSERT_EQ(1u, platform.commands.size());
   EXPECT_EQ("*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\", platform.commands[0].first);
-  EXPECT_EQ("snapcopy.exe %1", platform.commands[0].second);
+  EXPECT_EQ("\"C:\\WINDOWS\\snapcopy.exe\" \"%1\"", platform.commands[0].second);
   EXPECT_EQ(std::string("Successfully updated Morvane Keepsnap\n\nDetails...\n") + kAllSaved +
                 "\nCopied snapcopy.exe to the Windows directory\n- Registry key created -\n- Registry value set -",
             view.report);
@@ -231,7 +231,8 @@ TEST(SaveSettings, LinesPerOutcome) {
   EXPECT_EQ("3", platform.writes[1].second);
 }
 
-// A cut-short own path or Windows directory is never copied from or to.
+// A cut-short own path or Windows directory is never copied from or to, nor
+// registered.
 TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
   FakeSetupPlatform platform;
   platform.ownPathWorks = false;
@@ -245,6 +246,11 @@ TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
   EXPECT_FALSE(InstallBackupCommand(true, "C:\\Setup\\snapsetup.exe", noWindows));
   EXPECT_TRUE(noWindows.copies.empty());
   EXPECT_FALSE(InstallBackupCommand(true, "snapsetup.exe", noWindows));
+  // Nor is a bare command registered, which the search order could send to
+  // a planted program.
+  const WriteOutcome menu = RegisterContextMenu(noWindows);
+  EXPECT_FALSE(menu.created || menu.saved);
+  EXPECT_TRUE(noWindows.commands.empty());
 }
 
 // A Windows directory longer than the first buffer is asked for again with

@@ -24,5 +24,10 @@ unzip -q -o "$zip" -d "$WINEPREFIX/drive_c/Keepsnap"
 # Wine prefers its own DLLs: the override makes it search as Windows does.
 cp "$KEEPSNAP_PLANT/uxtheme.dll" "$KEEPSNAP_PLANT/plant_control.exe" "$WINEPREFIX/drive_c/Keepsnap/"
 cp "$KEEPSNAP_PLANT/uxtheme.dll" "$WINEPREFIX/drive_c/Documents/"
+# A snapcopy.exe planted in a downloads folder, and a program in a folder of
+# its own that runs the menu entry with that folder as its current one.
+mkdir -p "$WINEPREFIX/drive_c/Downloads" "$WINEPREFIX/drive_c/Tools"
+cp "$KEEPSNAP_PLANT/planted_snapcopy.exe" "$WINEPREFIX/drive_c/Downloads/snapcopy.exe"
+cp "$KEEPSNAP_PLANT/verb_host.exe" "$WINEPREFIX/drive_c/Tools/"
 KEEPSNAP_DLL_OVERRIDES="uxtheme=n,b" KEEPSNAP_RELEASE='C:\Keepsnap' \
   "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='Release.*'

@@ -64,6 +64,18 @@ TEST(Release, SetupBackupUninstall) {
   ReadFileBytes(kPlantedMark, &planted);
   EXPECT_FALSE(Exists(kPlantedMark)) << "a planted DLL was loaded: " << planted;
 
+  // Another program's context menu, run from its own folder with a downloads
+  // folder as its current one, where a snapcopy.exe was planted: the
+  // registered command names the installed program, which makes the backup.
+  const std::string other = folder + "\\report.txt";
+  MakeDatedFile(other, "report", 2003, 9, 20);
+  DeleteFileA("C:\\planted-snapcopy-ran.txt");
+  Process host("C:\\Tools\\verb_host.exe C:\\Downloads \"" + other + "\"", "C:\\Tools");
+  ASSERT_TRUE(host.WaitForExit(30000));
+  EXPECT_FALSE(Exists("C:\\planted-snapcopy-ran.txt")) << "the menu entry ran the planted snapcopy.exe";
+  EXPECT_TRUE(ReadFileBytes(folder + "\\report-2003-09-20.txt", &planted) && planted == "report")
+      << "no backup through the menu entry";
+
   const std::string said = RunUninstall(release);
   EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry")) << said;
   EXPECT_NE(std::string::npos, said.find("Removed the settings")) << said;

@@ -270,7 +270,9 @@ TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
   std::string command;
   ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
   EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-  EXPECT_EQ(std::string("snapcopy.exe %1") + '\0', command);
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  EXPECT_EQ("\"" + std::string(windows) + "\\snapcopy.exe\" \"%1\"" + '\0', command);
   std::string installed, built;
   ASSERT_TRUE(ReadFileBytes(kInstalled, &installed));
   ASSERT_TRUE(ReadFileBytes(BinDir() + "\\snapcopy.exe", &built));

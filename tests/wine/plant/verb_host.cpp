@@ -1,0 +1,23 @@
+// A program that shows the shell's context menu, as a file manager or an open
+// dialog does, from its own folder and with its current folder where the user
+// browses: it runs the menu entry's verb on a file and waits for it.
+//   verb_host CURRENT_FOLDER FILE
+#include <windows.h>
+#include <shellapi.h>
+
+int main(int argc, char** argv) {
+  if (argc != 3 || !SetCurrentDirectoryA(argv[1])) return 2;
+  SHELLEXECUTEINFOA run = {};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_CLASSNAME | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  run.lpClass = "*";
+  run.lpVerb = "Morvane - Backup File(s) Ver 2.0";
+  run.lpFile = argv[2];
+  run.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&run)) return 3;
+  if (run.hProcess != nullptr) {
+    WaitForSingleObject(run.hProcess, 30000);
+    CloseHandle(run.hProcess);
+  }
+  return 0;
+}
