@@ -2,8 +2,6 @@
 
 #include "core/names.h"
 
-#include <vector>
-
 namespace keepsnap {
 
 const char kContextMenuKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
@@ -61,20 +59,7 @@ SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int sou
   return result;
 }
 
-bool ReadWindowsDirectory(const SizedRead& read, std::string* path) {
-  std::vector<char> buffer(261, '\0');  // MAX_PATH and the terminator
-  for (int tries = 0; tries < 2; ++tries) {
-    const unsigned length = read(buffer.data(), static_cast<unsigned>(buffer.size()));
-    if (length == 0) return false;
-    if (length < buffer.size()) {
-      path->assign(buffer.data(), length);
-      return true;
-    }
-    // MAX_PATH characters may take more bytes than that in UTF-8.
-    buffer.assign(length + 1, '\0');
-  }
-  return false;
-}
+bool ReadWindowsDirectory(const SizedRead& read, std::string* path) { return ReadGrowing(read, 261, path); }
 
 bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
   if (!haveOwnPath) return false;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "core/code_page.h"
 #include "core/settings.h"
+#include "core/sized_read.h"
 
 namespace keepsnap {
 
@@ -55,11 +55,7 @@ struct SavedSettings {
 };
 SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int source, const std::string& folder);
 
-// How the Windows directory is read: the call (GetWindowsDirectoryA) answers
-// with the length it wrote, with the size it needs when the buffer is too
-// small, or 0 on failure. Asked once with MAX_PATH + 1 bytes, and once more
-// with the size it asked for; false when neither gave the whole path.
-using SizedRead = std::function<unsigned(char* buffer, unsigned size)>;
+// The Windows directory, first asked for with MAX_PATH + 1 bytes.
 bool ReadWindowsDirectory(const SizedRead& read, std::string* path);
 
 // The command the shell runs for the menu entry: the installed program by its

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win32/ansi_code_page.h"
+#include "core/sized_read.h"
 #include "win32/copy_files.h"
 
 namespace keepsnap {
@@ -41,12 +42,10 @@ void Win32BackupPlatform::ReadKeyboardState(unsigned char keys[256]) { GetKeyboa
 BackupSettings Win32BackupPlatform::ReadSettings() { return keepsnap::ReadSettings(registry_); }
 
 bool Win32BackupPlatform::LongPathOf(const std::string& path, std::string* longPath) {
-  char buffer[kLongPathRoom];
-  // 0 is failure; a value of the room or more is the size it would need.
-  const DWORD length = GetLongPathNameA(path.c_str(), buffer, kLongPathRoom);
-  if (length == 0 || length >= kLongPathRoom) return false;
-  longPath->assign(buffer, length);
-  return true;
+  // 1000 bytes hold MAX_PATH letters of any script; a longer path (where
+  // Windows allows long paths) is asked for again with the room it needs.
+  return ReadGrowing([&path](char* buffer, unsigned size) { return GetLongPathNameA(path.c_str(), buffer, size); },
+                     kLongPathRoom, longPath);
 }
 
 std::unique_ptr<SourceFile> Win32BackupPlatform::OpenSource(const std::string& path) {
