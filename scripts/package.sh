@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Packs a release: dist/keepsnap-2.0.0-ARCH.zip with both programs, help.html
-# and uninstall.cmd, and a SHA-256 list of its files beside it. The same
-# programs always give the same bytes: fixed times, fixed order, no extra fields.
+# and uninstall.cmd, dist/keepsnap-2.0.0-ARCH.msi (scripts/build-msi.sh) with
+# the same programs, and a SHA-256 list of the zip's files and the package
+# beside them. The same programs always give the same bytes: fixed times,
+# fixed order, no extra fields.
 #   package.sh [BUILD_DIR [NAME [OUT_DIR]]]   default build/win32, win32, dist
 # Both programs are signed (Authenticode, SHA-256) before they are zipped and
 # listed when a certificate is given:
@@ -31,17 +33,16 @@ if [ ${#credentials[@]} -gt 0 ]; then
     printf '%s' "$KEEPSNAP_SIGN_PASSWORD" >"$stage/.password"
     credentials+=(-readpass "$stage/.password")
   fi
-  for program in snapcopy.exe snapsetup.exe; do
-    osslsigncode sign "${credentials[@]}" -h sha256 \
-      -n "Morvane Keepsnap" ${KEEPSNAP_SIGN_TIMESTAMP:+-ts "$KEEPSNAP_SIGN_TIMESTAMP"} \
-      -in "$stage/$program" -out "$stage/$program.signed" >"$stage/.sign.log" 2>&1 ||
-      { cat "$stage/.sign.log" >&2; echo "package: signing $program failed" >&2; exit 1; }
-    mv "$stage/$program.signed" "$stage/$program"
-  done
-  rm -f "$stage/.password" "$stage/.sign.log"
-  echo "package: snapcopy.exe and snapsetup.exe signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
-else
-  echo "package: UNSIGNED release (no certificate given: set KEEPSNAP_SIGN_PFX, or KEEPSNAP_SIGN_KEY and KEEPSNAP_SIGN_CERT)" >&2
+fi
+sign() {  # sign FILE: in place, with the credentials given
+  osslsigncode sign "${credentials[@]}" -h sha256 \
+    -n "Morvane Keepsnap" ${KEEPSNAP_SIGN_TIMESTAMP:+-ts "$KEEPSNAP_SIGN_TIMESTAMP"} \
+    -in "$1" -out "$1.signed" >"$stage/.sign.log" 2>&1 ||
+    { cat "$stage/.sign.log" >&2; echo "package: signing $(basename "$1") failed" >&2; exit 1; }
+  mv "$1.signed" "$1"
+}
+if [ ${#credentials[@]} -gt 0 ]; then
+  for program in snapcopy.exe snapsetup.exe; do sign "$stage/$program"; done
 fi
 
 files=(help.html snapcopy.exe snapsetup.exe uninstall.cmd)
@@ -50,5 +51,16 @@ TZ=UTC touch -d '2000-01-01 00:00:00' "$stage"/*
 mkdir -p "$out"
 rm -f "$out/$name.zip"
 (cd "$stage" && TZ=UTC zip -q -X -D -9 "$out/$name.zip" "${files[@]}")
+# The package holds the programs as signed, and is signed itself.
+rm -f "$out/$name.msi"
+"$root/scripts/build-msi.sh" "$stage" 2.0.0 "$out/$name.msi"
+if [ ${#credentials[@]} -gt 0 ]; then
+  sign "$out/$name.msi"
+  echo "package: snapcopy.exe, snapsetup.exe and $name.msi signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
+else
+  echo "package: UNSIGNED release (no certificate given: set KEEPSNAP_SIGN_PFX, or KEEPSNAP_SIGN_KEY and KEEPSNAP_SIGN_CERT)" >&2
+fi
+rm -f "$stage/.password" "$stage/.sign.log"
 (cd "$stage" && sha256sum "${files[@]}") >"$out/$name.sha256"
+(cd "$out" && sha256sum "$name.msi") >>"$out/$name.sha256"
 echo "$out/$name.zip"

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev googletest python3
           g++-mingw-w64-i686 g++-mingw-w64-x86-64
           wine wine64 xvfb xauth icoutils imagemagick locales zip unzip clang libclang-rt-14-dev
-          debootstrap x11-utils osslsigncode openssl strace wixl msitools)
+          debootstrap x11-utils osslsigncode openssl strace wixl msitools faketime)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests, the checks of the built programs (i686 and
-# x86_64), fuzzing, the reproducible and the signed release, and the programs
+# x86_64) and of the package's tables, fuzzing, the reproducible and the signed release, and the programs
 # themselves under Wine, twice: the x86_64 build under Debian 12's Wine and
 # the shipped i686 programs and release zip under the WoW64 Wine. Installs
 # what is missing.
@@ -40,6 +40,12 @@ for arch in win32:i686 win64:x86_64; do
     fi
   done
 done
+
+if python3 tests/build/check_msi.py dist/keepsnap-2.0.0-win32.msi 2.0.0 >"$log/check" 2>&1; then
+  passed=$((passed + 1)); tail -n 1 "$log/check"
+else
+  failed=$((failed + 1)); cat "$log/check"
+fi
 
 echo "== fuzzing the code that takes outside input (15 s a target)"
 if tests/fuzz/run.sh 15; then passed=$((passed + 1)); else failed=$((failed + 1)); fi

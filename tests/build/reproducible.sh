@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the shipped i686 programs and the release zip twice, from two copies
+# Builds the shipped i686 programs, the release zip and the package twice, from two copies
 # of the sources at different paths, and checks the bytes are the same.
 set -euo pipefail
 # Signatures carry their own time: the unsigned build is what must repeat.
@@ -17,7 +17,7 @@ for copy in first second-copy; do
 done
 status=0
 for f in build/backup_command/snapcopy.exe build/setup_utility/snapsetup.exe dist/keepsnap-2.0.0-win32.zip \
-         dist/keepsnap-2.0.0-win32.sha256; do
+         dist/keepsnap-2.0.0-win32.msi dist/keepsnap-2.0.0-win32.sha256; do
   if cmp -s "$work/first/$f" "$work/second-copy/$f"; then
     echo "ok   same bytes: $(basename "$f") ($(stat -c %s "$work/first/$f") bytes)"
   else

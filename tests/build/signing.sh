@@ -76,10 +76,12 @@ for release in win32:win32:pfx win64:win64-test:pair; do
   grep -q "signed and timestamped" said.txt && ok "$name: package.sh says signed and timestamped ($how)" ||
     fail "$name: package.sh said: $(cat said.txt)"
   rm -rf unpacked && mkdir unpacked && unzip -q "$out/keepsnap-2.0.0-$name.zip" -d unpacked
-  (cd unpacked && sha256sum -c --quiet "$out/keepsnap-2.0.0-$name.sha256") && ok "$name: SHA-256 list is of the signed files" ||
-    fail "$name: SHA-256 list does not match the zip"
-  for program in backup_command/snapcopy setup_utility/snapsetup; do
+  cp "$out/keepsnap-2.0.0-$name.msi" unpacked/
+  (cd unpacked && sha256sum -c --quiet "$out/keepsnap-2.0.0-$name.sha256") && ok "$name: SHA-256 list is of the signed files and package" ||
+    fail "$name: SHA-256 list does not match the zip and the package"
+  for program in backup_command/snapcopy setup_utility/snapsetup package; do
     exe=$(basename "$program").exe
+    [ "$program" = package ] && exe=keepsnap-2.0.0-$name.msi
     if osslsigncode verify -CAfile cert.pem -TSA-CAfile tsa.pem -in "unpacked/$exe" >verify.txt 2>&1 &&
        grep -q "Signature verification: ok" verify.txt && grep -q "Timestamp Server Signature verification: ok" verify.txt; then
       ok "$name/$exe: signature and timestamp verified against the test certificates"
@@ -95,6 +97,7 @@ for release in win32:win32:pfx win64:win64-test:pair; do
     else
       fail "$name/$exe: digests are not all SHA-256: $digests"
     fi
+    [ "$program" = package ] && continue  # its programs are the signed ones: it has no unsigned twin
     osslsigncode remove-signature -in "unpacked/$exe" -out stripped.exe >/dev/null
     cmp -s stripped.exe "$root/build/$build/$program.exe" &&
       ok "$name/$exe: without its signature, the bytes of the unsigned build ($(stat -c %s stripped.exe) bytes)" ||

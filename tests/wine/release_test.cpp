@@ -5,6 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/settings.h"
 
 #include "setup_utility/resource.h"
 #include "tests/wine/wine_support.h"
@@ -88,6 +93,174 @@ TEST(Release, SetupBackupUninstall) {
   EXPECT_TRUE(ReadFileBytes(file, &bytes) && bytes == "notes");
 
   EXPECT_NE(std::string::npos, RunUninstall(release).find("Nothing of Morvane Keepsnap was installed."));
+}
+
+// Runs msiexec with the arguments and gives its exit code.
+DWORD Msiexec(const std::string& arguments) {
+  Process run("msiexec " + arguments + " /qn");
+  if (!run.WaitForExit(120000)) return STILL_ACTIVE;
+  return run.ExitCode();
+}
+
+std::string Environment(const char* name) {
+  char value[MAX_PATH] = {};
+  GetEnvironmentVariableA(name, value, MAX_PATH);
+  return value;
+}
+
+// The Apps & features entries of the product, in the 32-bit view, as
+// "name|publisher|version|no modify|has icon|size given".
+std::vector<std::string> UninstallEntries(std::string* code = nullptr) {
+  std::vector<std::string> found;
+  HKEY list;
+  const char* path = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_32KEY, &list) != ERROR_SUCCESS) return found;
+  char name[256];
+  for (DWORD i = 0; RegEnumKeyA(list, i, name, sizeof name) == ERROR_SUCCESS; ++i) {
+    HKEY entry;
+    if (RegOpenKeyExA(list, name, 0, KEY_READ | KEY_WOW64_32KEY, &entry) != ERROR_SUCCESS) continue;
+    auto text = [entry](const char* value) {
+      char data[512] = {};
+      DWORD size = sizeof data - 1, type = 0;
+      if (RegQueryValueExA(entry, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
+        return std::string();
+      if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
+      return std::string(data);
+    };
+    // The entry's key is the product code; the installer keeps the icon
+    // that Apps & features shows under that code.
+    const bool icon = Exists("C:\\windows\\Installer\\" + std::string(name) + "\\keepsnap.ico");
+    if (text("DisplayName").find("Morvane Keepsnap") == 0) {
+      found.push_back(text("DisplayName") + "|" + text("Publisher") + "|" + text("DisplayVersion") + "|" +
+                      text("NoModify") + "|" + (icon ? "icon" : "no icon") + "|" +
+                      (text("EstimatedSize").empty() ? "no size" : "size"));
+      if (code != nullptr) *code = name;
+    }
+    RegCloseKey(entry);
+  }
+  RegCloseKey(list);
+  return found;
+}
+
+// The Start-menu shortcut, for all users or (as Wine's installer puts it)
+// the installing user.
+bool ShortcutExists() {
+  const std::string lnk = "\\Microsoft\\Windows\\Start Menu\\Programs\\Keepsnap Settings.lnk";
+  return Exists(Environment("ProgramData") + lnk) || Exists(Environment("APPDATA") + lnk);
+}
+
+const char kSettingsKey[] = "Software\\Morvane\\Keepsnap";
+
+// The menu entry, in the 32-bit view the package writes: Windows and Wine 10
+// share it with the 64-bit one; Wine 8 keeps them apart, so there the x86_64
+// setup's own entry, in the other view, is not the package's to remove.
+bool VerbRegistered() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kVerbKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Deployed as an IT department deploys it: msiexec with the settings as
+// properties, no user interface, then upgraded, repaired, and removed.
+TEST(Package, InstallUpgradeRepairRemove) {
+  const char* package = std::getenv("KEEPSNAP_PACKAGE");
+  if (package == nullptr) GTEST_SKIP() << "run by msi-test.sh";
+  const std::string msi = std::string(package) + "\\keepsnap.msi";
+  const std::string later = std::string(package) + "\\keepsnap-2.0.1.msi";
+  const std::string programs = Environment("ProgramFiles(x86)") + "\\Morvane\\Keepsnap";
+  auto nothingInstalled = [&]() {
+    return !Exists("C:\\windows\\snapcopy.exe") && !Exists(programs) && !KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey) &&
+           !VerbRegistered() && UninstallEntries().empty() && !ShortcutExists();
+  };
+  ASSERT_TRUE(nothingInstalled());
+
+  // A value the setup could not have written stops the install before
+  // anything is written (1603: the install failed).
+  for (const char* refused : {"DATE_MODE=2", "DATE_SEPARATOR=4", "DATE_TO_USE=x",
+                              "BACKUP_FOLDER=abcdefghijklmnopqrstuvwxyz", "BACKUP_FOLDER=a*b",
+                              "BACKUP_FOLDER=\"a\\b\""}) {
+    EXPECT_EQ(1603u, Msiexec("/i " + msi + " " + refused)) << refused;
+    EXPECT_TRUE(nothingInstalled()) << refused;
+  }
+
+  ASSERT_EQ(0u, Msiexec("/i " + msi + " DATE_MODE=0 DATE_SEPARATOR=1 DATE_TO_USE=0 BACKUP_FOLDER=backup"));
+  for (const char* file : {"snapsetup.exe", "snapcopy.exe", "help.html"})
+    EXPECT_TRUE(Exists(programs + "\\" + file)) << file;
+  EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
+  EXPECT_TRUE(ShortcutExists());
+  const std::vector<std::string> entry = {"Morvane Keepsnap 2.0.0|Morvane|2.0.0|1|icon|size"};
+  EXPECT_EQ(entry, UninstallEntries());
+  const std::pair<const char*, std::string> given[] = {{keepsnap::kDateModeKey, "0"},
+                                                       {keepsnap::kDateSeparatorKey, "1"},
+                                                       {keepsnap::kDateToUseKey, "0"},
+                                                       {keepsnap::kBackupFolderKey, "backup"}};
+  for (const auto& setting : given) {
+    DWORD type = 0;
+    std::string bytes;
+    EXPECT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, setting.first, &type, &bytes) && type == REG_SZ &&
+                bytes == setting.second + '\0')
+        << setting.first;
+  }
+
+  // The registered command, as the setup registers it, makes the backup.
+  // (Wine 8 files a 32-bit package's HKCR entries in the 32-bit view, which
+  // Windows and Wine 10 share with the 64-bit one; this reads that view.)
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kCommandKey, 0, KEY_READ | KEY_WOW64_32KEY, &key));
+  char command[512] = {};
+  DWORD size = sizeof command - 1;
+  RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(command), &size);
+  RegCloseKey(key);
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  ASSERT_EQ("\"" + std::string(windows) + "\\snapcopy.exe\" \"%1\"", std::string(command));
+  std::string line = command;
+  const std::string file = "C:\\Documents\\plan.txt";
+  MakeDatedFile(file, "plan", 2003, 9, 20);
+  line.replace(line.find("%1"), 2, file);
+  Process backup(line, "C:\\Documents");
+  ASSERT_TRUE(backup.WaitForExit(15000));
+  EXPECT_TRUE(Exists("C:\\Documents\\plan-2003-09-20.txt"));
+
+  // A later version replaces this one in place; given settings are written,
+  // the others stay as they were.
+  ASSERT_EQ(0u, Msiexec("/i " + later + " DATE_SEPARATOR=2"));
+  EXPECT_EQ(std::vector<std::string>{"Morvane Keepsnap 2.0.1|Morvane|2.0.1|1|icon|size"}, UninstallEntries());
+  DWORD type = 0;
+  std::string bytes;
+  EXPECT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, keepsnap::kDateSeparatorKey, &type, &bytes) && bytes == std::string("2") + '\0');
+  EXPECT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, keepsnap::kBackupFolderKey, &type, &bytes) &&
+              bytes == std::string("backup") + '\0')
+      << "a setting not given changed in the upgrade";
+  EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
+
+  // Repair brings back a deleted program. Spelled as the properties that
+  // /fa stands for: Wine's msiexec does not carry out /f (given a package it
+  // takes it for a product code; given a product code it says "not
+  // implemented yet").
+  ASSERT_TRUE(DeleteFileA("C:\\windows\\snapcopy.exe"));
+  EXPECT_EQ(0u, Msiexec("/i " + later + " REINSTALL=ALL REINSTALLMODE=a"));
+  EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
+
+  // The setup, run after the package, works as from the zip.
+  Process setup("\"" + programs + "\\snapsetup.exe\"", programs);
+  HWND dialog = WaitForDialog("Morvane Keepsnap Setup", setup.Id());
+  ASSERT_NE(nullptr, dialog);
+  const std::string report = UpdateWithYes(dialog, setup.Id());
+  EXPECT_EQ(0u, report.find("Successfully updated Morvane Keepsnap")) << report;
+  EXPECT_NE(std::string::npos, report.find("Copied snapcopy.exe to the Windows directory\n- Registry key created -\n- Registry value set -")) << report;
+  ASSERT_TRUE(setup.WaitForExit(10000));
+
+  // Removal leaves no file, key or shortcut of the product or the setup;
+  // the backup stays.
+  EXPECT_EQ(0u, Msiexec("/x " + later));
+  EXPECT_TRUE(nothingInstalled()) << "left: files " << Exists("C:\\windows\\snapcopy.exe") << Exists(programs)
+                                  << " settings " << KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey) << " verb "
+                                  << VerbRegistered() << " entries " << UninstallEntries().size()
+                                  << " shortcut " << ShortcutExists();
+  EXPECT_FALSE(Exists(Environment("ProgramFiles(x86)") + "\\Morvane")) << "an empty folder stayed";
+  EXPECT_TRUE(ReadFileBytes("C:\\Documents\\plan-2003-09-20.txt", &bytes) && bytes == "plan") << "backups stay";
 }
 
 }  // namespace

@@ -238,6 +238,12 @@ bool Process::IsWow64() const {
   return info_.hProcess != nullptr && IsWow64Process(info_.hProcess, &wow64) && wow64;
 }
 
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (info_.hProcess != nullptr) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
 bool Process::WaitForExit(DWORD ms) {
   return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0;
 }

@@ -53,6 +53,7 @@ class Process {
   bool Started() const { return info_.hProcess != nullptr; }
   DWORD Id() const { return info_.dwProcessId; }
   bool WaitForExit(DWORD ms);
+  DWORD ExitCode() const;  // STILL_ACTIVE while it runs
   // A 32-bit program on a 64-bit system, as the shipped programs are.
   bool IsWow64() const;
 

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the Windows Installer package from release/keepsnap.wxs with wixl,
+# then finishes with msibuild what wixl has no element for:
+#   - each of the four settings written only when given (DATE_MODE,
+#     DATE_SEPARATOR, DATE_TO_USE, BACKUP_FOLDER), and kept when an upgrade
+#     or a removal takes the package's own parts away;
+#   - the settings key, with what the setup wrote under it, removed when the
+#     product is removed, but not when a later version replaces it (the old
+#     version goes after the new one is in, so the key stays in use);
+#   - a given value that the setup could not have written refused, with a
+#     message, before anything is written.
+#   build-msi.sh STAGE_DIR VERSION OUT.msi
+# STAGE_DIR holds snapcopy.exe, snapsetup.exe, help.html (signed already, if
+# the release is). The product and package codes follow from the version, so
+# the same input gives the same tables.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+stage=$1 version=$2 out=$3
+code() { python3 -c 'import sys, uuid; print("{%s}" % str(uuid.uuid5(uuid.UUID("6f3c2a51-7e44-4c1b-9b0d-2c5e8a4d1f70"), sys.argv[1])).upper())' "$1"; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -p "$stage/snapcopy.exe" "$stage/snapsetup.exe" "$stage/help.html" "$work/"
+cp "$root/resources/keepsnap.ico" "$work/"
+# The cabinet keeps each file's time: the icon's too, though it is no file of the package.
+touch -r "$stage/snapcopy.exe" "$work/keepsnap.ico"
+# wixl takes sources relative to the folder it runs in.
+# Both tools stamp the time they run into the package; a fixed one (the
+# zip's) makes the same input give the same bytes.
+fixed_time() { TZ=UTC faketime '2000-01-01 00:00:00' "$@"; }
+(cd "$work" && fixed_time wixl -a x86 -D Version="$version" -D ProductCode="$(code "product $version")" -D Programs=. -D Resources=. \
+  "$root/release/keepsnap.wxs" -o package.msi) \
+  2> >(grep -v -e '^$' -e 'GLib-GObject-WARNING' >&2)
+
+sql=()
+q() { sql+=(-q "$1"); }
+# Written only when given; permanent (16), so that no removal takes them.
+for setting in DateModeSetting:DATE_MODE DateSeparatorSetting:DATE_SEPARATOR DateToUseSetting:DATE_TO_USE \
+               BackupFolderSetting:BACKUP_FOLDER; do
+  q "UPDATE Component SET Condition = '${setting#*:}', Attributes = 20 WHERE Component = '${setting%%:*}'"
+done
+# Public properties the install's server side may take from the command line.
+q "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;DATE_MODE;DATE_SEPARATOR;DATE_TO_USE;BACKUP_FOLDER' WHERE Property = 'SecureCustomProperties'"
+# "-": the key and all below it go when the component goes: the settings
+# with what the setup wrote, and the menu entry's verb key whole. (KEY is a
+# word of MSI's SQL, hence the quotes.)
+registry="INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES"
+q "$registry ('SettingsKey', 2, 'Software\\Morvane\\Keepsnap', '-', 'SettingsRemoval')"
+q "$registry ('VerbKey', 0, '*\\shell\\Morvane - Backup File(s) Ver 2.0', '-', 'MenuEntry')"
+# The earlier version is removed after this one is installed: the parts both
+# have stay in use, the settings key among them.
+q "UPDATE InstallExecuteSequence SET Sequence = 6650 WHERE Action = 'RemoveExistingProducts'"
+# The check: a JScript action puts the reasons into KEEPSNAP_REFUSED; an
+# error action (type 19) then ends the install with them.
+check='var r = ""; var m = Session.Property("DATE_MODE"), s = Session.Property("DATE_SEPARATOR"), u = Session.Property("DATE_TO_USE"), f = Session.Property("BACKUP_FOLDER");'
+check+=' if (m != "" && m != "0" && m != "1") r += " DATE_MODE must be 0 (year first) or 1 (month first).";'
+check+=' if (s != "" && !/^[0-3]$/.test(s)) r += " DATE_SEPARATOR must be 0 (none), 1 (dash), 2 (underscore) or 3 (period).";'
+check+=' if (u != "" && u != "0" && u != "1") r += " DATE_TO_USE must be 0 (the file date) or 1 (the system date).";'
+check+=' if (f.length > 25) r += " BACKUP_FOLDER must be 25 characters or less.";'
+check+=' if (/[\\\/:*?"<>|]/.test(f)) r += " BACKUP_FOLDER must be a folder name, without any of \\ / : * ? \" < > |.";'
+check+=' if (r != "") Session.Property("KEEPSNAP_REFUSED") = "Morvane Keepsnap was not installed, and nothing was changed:" + r;'
+q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('CheckSettings', 37, '', '$check')"
+q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('RefuseSettings', 19, '', '[KEEPSNAP_REFUSED]')"
+for table in InstallUISequence InstallExecuteSequence; do
+  q "INSERT INTO $table (Action, Condition, Sequence) VALUES ('CheckSettings', 'NOT Installed', 20)"
+  q "INSERT INTO $table (Action, Condition, Sequence) VALUES ('RefuseSettings', 'KEEPSNAP_REFUSED', 21)"
+done
+fixed_time msibuild "$work/package.msi" "${sql[@]}"
+fixed_time msibuild "$work/package.msi" -s "Morvane Keepsnap $version" Morvane "Intel;1033" "$(code "package $version")"
+cp "$work/package.msi" "$out"

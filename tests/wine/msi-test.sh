@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The Windows Installer package as an administrator deploys it, in a fresh
+# prefix: refused values, a silent install with settings, a backup through
+# the registered command, an upgrade to a 2.0.1 made here from the same
+# files, a repair, the zip's setup run after it, and the removal.
+#   msi-test.sh WORK_DIR WINE_TESTS_EXE MSI [BUILD_DIR]
+# With BUILD_DIR, MSI is first packed from that build's programs.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+work=$1 tests=$2 msi=$3 build=${4:-}
+state=$work/msi-session
+if [ -n "$build" ]; then
+  name=$(basename "$msi" .msi)
+  "$here/../../scripts/package.sh" "$build" "${name#keepsnap-2.0.0-}" "$(dirname "$msi")" >/dev/null 2>&1
+fi
+[ -f "$msi" ] || { echo "no package at $msi: run scripts/package.sh" >&2; exit 1; }
+echo "package under test: $msi"
+trap '"$here/wine-session.sh" stop "$state"; rm -rf "$work/msi-files"' EXIT
+"$here/wine-session.sh" start "$state" >/dev/null
+source "$state/env"
+mkdir -p "$WINEPREFIX/drive_c/pkg" "$WINEPREFIX/drive_c/Documents"
+cp "$msi" "$WINEPREFIX/drive_c/pkg/keepsnap.msi"
+# The later version: the same files, built again as 2.0.1.
+rm -rf "$work/msi-files" && mkdir -p "$work/msi-files"
+msiextract -C "$work/msi-files" "$msi" >/dev/null
+files=$(dirname "$(find "$work/msi-files" -name snapsetup.exe | head -n 1)")
+"$here/../../scripts/build-msi.sh" "$files" 2.0.1 "$WINEPREFIX/drive_c/pkg/keepsnap-2.0.1.msi"
+KEEPSNAP_PACKAGE='C:\pkg' "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='Package.*'
