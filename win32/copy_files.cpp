@@ -59,6 +59,24 @@ DWORD WINAPI RunCopy(void* data) {
   return 0;
 }
 
+// Waits a while for the copy thread; false once it has ended. Messages are
+// handled meanwhile: this thread started COM for the progress window, and a
+// thread of COM's single-threaded kind must not leave them waiting.
+bool WaitForCopy(HANDLE thread) {
+  const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, kPollMs, QS_ALLINPUT);
+  if (woke == WAIT_OBJECT_0) return false;
+  if (woke == WAIT_FAILED) {  // the copy's data lives on this stack: never leave before it ends
+    WaitForSingleObject(thread, INFINITE);
+    return false;
+  }
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return true;
+}
+
 bool SizeOf(const std::string& path, unsigned long long* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
@@ -127,7 +145,7 @@ CopyOutcome Win32CopyFileSystem::Copy(const std::string& source, const std::stri
     CopyProgress progress;
     bool windowDone = false;  // shown and closed, or not to be had
     const DWORD start = GetTickCount();
-    while (WaitForSingleObject(thread, kPollMs) == WAIT_TIMEOUT) {
+    while (WaitForCopy(thread)) {
       HideOnce(job);
       if (windowDone) continue;
       if (!progress.Shown()) {
