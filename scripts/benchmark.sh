@@ -44,7 +44,7 @@ measure() {
       wine() { scripts/wow64-wine.sh run / "$@"; }
     else
       loader=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
-      wine() { "$@"; }
+      wine() { setarch "$(uname -m)" -R "$@"; }  # as tests/wine/wine-session.sh says why
     fi
     export WINELOADER=$loader
     # Keeps the session's wineserver up between runs, as it is on a desktop.
@@ -87,14 +87,14 @@ print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
       if [ "$KEEPSNAP_WINE" = wow64 ]; then
         peak_kib scripts/wow64-wine.sh run / $loader "C:\\windows\\${program%% *}" "${program#* }"
       else
-        peak_kib $loader "C:\\windows\\${program%% *}" "${program#* }"
+        peak_kib setarch "$(uname -m)" -R $loader "C:\\windows\\${program%% *}" "${program#* }"
       fi
     done
     (sleep 2; wine $loader 'C:\windows\bench_driver.exe' --cancel "Morvane Keepsnap Setup") &
     if [ "$KEEPSNAP_WINE" = wow64 ]; then
       peak_kib scripts/wow64-wine.sh run / $loader 'C:\windows\snapsetup.exe'
     else
-      peak_kib $loader 'C:\windows\snapsetup.exe'
+      peak_kib setarch "$(uname -m)" -R $loader 'C:\windows\snapsetup.exe'
     fi
     wait
     echo

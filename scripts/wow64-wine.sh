@@ -65,7 +65,7 @@ whole() {
       i686-w64-mingw32-gcc -x c - -o "$probe" -s || return 1
   fi
   mount_one /proc -t proc proc && mount_one /dev --bind /dev && mount_one /sys --bind /sys || return 1
-  in_root env WINEPREFIX=/opt/keepsnap/probe-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+  setarch "$(uname -m)" -R "${as_root[@]}" chroot "$root" env WINEPREFIX=/opt/keepsnap/probe-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     DISPLAY= "$loader" /opt/keepsnap/wow64-probe.exe >/dev/null 2>&1
 }
 
@@ -126,7 +126,8 @@ run)
   shift 2
   mount_one /proc -t proc proc  # Wine's loader finds itself through /proc
   # chroot starts in /; the programs under test start in the folder asked for.
-  exec "${as_root[@]}" chroot "$root" /bin/sh -c 'cd "$0" && exec "$@"' "$dir" "$@"
+  # Without address-space randomisation, as tests/wine/wine-session.sh says why.
+  exec "${as_root[@]}" setarch "$(uname -m)" -R chroot "$root" /bin/sh -c 'cd "$0" && exec "$@"' "$dir" "$@"
   ;;
 *)
   sed -n '2,/^set -e/p' "$0" | sed '$d' >&2

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
       DeleteFileA(target);
       double ms = 0;
       if (!RunOnce(command, &ms)) {
-        std::fprintf(stderr, "cannot start: %s\n", command);
+        std::fprintf(stderr, "cannot start (error %lu): %s\n", GetLastError(), command);
         return 1;
       }
       HANDLE copy = CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
