@@ -8,7 +8,7 @@ seconds=${1:-15}
 out=$root/build/fuzz
 mkdir -p "$out"
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root" \
-  "$root/tests/fuzz/fuzz_targets.cpp" "$root"/core/{code_page,command_line,names,settings,setup_update}.cpp \
+  "$root/tests/fuzz/fuzz_targets.cpp" "$root"/core/{code_page,command_line,names,settings,setup_update,sized_read}.cpp \
   -o "$out/keepsnap_fuzz"
 status=0
 for target in 0 1 2 3; do
