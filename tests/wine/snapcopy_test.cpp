@@ -189,15 +189,10 @@ void ExpectOnlySourceAndBackup(const std::string& folder, const std::string& bac
 // little room for a second copy, as a copy that truncated the earlier one
 // first would not notice until part-way.
 TEST_F(SnapcopyRun, DiskFullKeepsEarlierBackup) {
-  const std::string full = "C:\\kstest\\full";
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((full + "\\*").c_str(), &found);
-  ASSERT_NE(INVALID_HANDLE_VALUE, search) << "no small volume at " << full;
-  do {
-    SetFileAttributesA((full + "\\" + found.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA((full + "\\" + found.cFileName).c_str());
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  const std::string full = FreshFolder("full");
+  ULARGE_INTEGER size;
+  ASSERT_TRUE(GetDiskFreeSpaceExA(full.c_str(), nullptr, &size, nullptr) && size.QuadPart < 4u << 20)
+      << "no small volume at " << full;
   StoreSettings("0", "1", "0", "backup");
   const std::string earlier = Body(300000, 'm');
   MakeDatedFile(full + "\\report.txt", Body(1200000, 'a'), 2003, 9, 20);
@@ -220,17 +215,7 @@ class SlowSource : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
     StoreSettings("0", "1", "0", "backup");
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((kFolder + std::string("\\*")).c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = kFolder + std::string("\\") + found.cFileName;
-        SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(name.c_str());
-      } while (FindNextFileA(search, &found));
-      FindClose(search);
-    }
-    CreateDirectoryA(kFolder, nullptr);
+    FreshFolder("faulty");
     MakeDatedFile(kSource, source, 2003, 9, 20);  // written, never read by this driver
     WriteFileBytes(kBackup, earlier);
   }

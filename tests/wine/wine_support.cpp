@@ -54,7 +54,9 @@ std::string FreshFolder(const std::string& name) {
   CreateDirectoryA("C:\\kstest", nullptr);
   const std::string folder = "C:\\kstest\\" + name;
   RemoveAll(L"\\\\?\\" + Wide(folder));
-  Check(CreateDirectoryA(folder.c_str(), nullptr) != 0, "CreateDirectory " + folder);
+  // A folder that is a volume of its own (wine-session.sh mounts some) cannot
+  // go; emptied, it serves as well.
+  Check(CreateDirectoryA(folder.c_str(), nullptr) != 0 || CountFiles(folder) == 0, "CreateDirectory " + folder);
   return folder;
 }
 

@@ -10,7 +10,8 @@ namespace winetest {
 
 // The folder this test program runs from; the programs under test lie beside it.
 std::string BinDir();
-// A new empty folder under C:\kstest for one test.
+// A new empty folder under C:\kstest for one test (emptied, where it is a
+// mount point).
 std::string FreshFolder(const std::string& name);
 
 // The settings keys under HKLM in the 32-bit view, as the programs keep them.
