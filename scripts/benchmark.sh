@@ -14,6 +14,7 @@
 # were taken on.
 #   scripts/benchmark.sh [SMALL_RUNS [LARGE_RUNS]]
 set -euo pipefail
+source "$(dirname "$0")/one-run.sh" "$@"
 cd "$(dirname "$0")/.."
 small_runs=${1:-31} large_runs=${2:-9}
 scripts/setup-machine.sh >/dev/null

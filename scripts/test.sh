@@ -5,14 +5,22 @@
 # the shipped i686 programs and release zip under the WoW64 Wine. Installs
 # what is missing.
 set -uo pipefail
+source "$(dirname "$0")/one-run.sh" "$@"
 cd "$(dirname "$0")/.."
-scripts/setup-machine.sh || { echo "keepsnap: the machine could not be prepared (see above)"; exit 1; }
+# Where the kernel runs no 32-bit code (setup-machine.sh exits 3), the shipped
+# i686 programs cannot run under any Wine: their suites are counted as
+# skipped, said so, and everything else runs.
+i686=yes
+scripts/setup-machine.sh || case $? in
+  3) i686=no ;;
+  *) echo "keepsnap: the machine could not be prepared (see above)"; exit 1 ;;
+esac
 scripts/build.sh || exit 1
 scripts/package.sh || exit 1
 # Whatever the tests mounted inside the WoW64 chroot goes, pass or fail.
 trap 'scripts/wow64-wine.sh umount' EXIT
 
-passed=0 failed=0
+passed=0 failed=0 skipped=0
 tally() {  # adds a ctest summary line's counts
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -n 1)
@@ -60,10 +68,20 @@ if tests/build/signing.sh; then passed=$((passed + 1)); else failed=$((failed + 
 # and Wine, and most of their time is spent waiting on windows.
 echo "== programs under Wine, the two targets side by side:"
 echo "   x86_64 programs (label x86_64) under $(tests/wine/wine-session.sh version)"
-echo "   shipped i686 programs and release zip (label i686) under $(KEEPSNAP_WINE=wow64 tests/wine/wine-session.sh version) (WoW64)"
-(cd build/win64 && TZ=UTC ctest --output-on-failure -j2) | tee "$log/wine"
+if [ "$i686" = yes ]; then
+  echo "   shipped i686 programs and release zip (label i686) under $(KEEPSNAP_WINE=wow64 tests/wine/wine-session.sh version) (WoW64)"
+  (cd build/win64 && TZ=UTC ctest --output-on-failure -j2) | tee "$log/wine"
+else
+  skipped=$(cd build/win64 && ctest -N -L '^i686$' | grep -c 'Test *#')
+  echo "   SKIPPED: the $skipped suites of the shipped i686 programs (label i686): this machine runs no 32-bit code"
+  (cd build/win64 && TZ=UTC ctest --output-on-failure -L '^x86_64$') | tee "$log/wine"
+fi
 tally "$log/wine"
 
 rm -rf "$log"
-echo "keepsnap: $passed passed, $failed failed"
+if [ "$skipped" -gt 0 ]; then
+  echo "keepsnap: $passed passed, $failed failed, $skipped skipped"
+else
+  echo "keepsnap: $passed passed, $failed failed"
+fi
 [ "$failed" -eq 0 ]

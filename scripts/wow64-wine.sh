@@ -5,7 +5,8 @@
 # needs a newer C library than Debian 12 has, so it lives in a chroot kept
 # outside the work tree, in a cache folder that later runs and clean clones
 # on the same machine reuse.
-#   wow64-wine.sh ensure           build the chroot if it is missing or broken
+#   wow64-wine.sh ensure           build the chroot if it is missing or broken;
+#                                  exits 3 where the kernel runs no 32-bit code
 #   wow64-wine.sh root             print its folder
 #   wow64-wine.sh version          print its Wine version (mounts proc in it)
 #   wow64-wine.sh bind DIR         mount proc, sys, dev and the X sockets
@@ -69,6 +70,17 @@ whole() {
     DISPLAY= "$loader" /opt/keepsnap/wow64-probe.exe >/dev/null 2>&1
 }
 
+# Asked only once the probe above has failed: where the kernel refuses the
+# 32-bit code segment, no Wine can run the shipped programs on this machine.
+runs_32bit_code() {
+  local probe status=0
+  probe=$(mktemp)
+  cc -no-pie -O1 -o "$probe" "$(dirname "$0")/runs-32bit-code.c" || { rm -f "$probe"; return 0; }
+  "$probe" || status=$?
+  rm -f "$probe"
+  [ "$status" -ne 1 ]
+}
+
 build() {
   echo "wow64-wine: building the Debian unstable chroot in $root (a few minutes, once)"
   unmount_all
@@ -94,6 +106,10 @@ case ${1:-} in
 ensure)
   trap unmount_all EXIT
   if ! whole; then
+    if ! runs_32bit_code; then
+      echo "wow64-wine: this machine's kernel runs no 32-bit code (the switch to the 32-bit code segment faults), so no Wine can run the shipped i686 programs here" >&2
+      exit 3
+    fi
     build
     whole || { echo "wow64-wine: the chroot was built but a 32-bit program does not start in it" >&2; exit 1; }
   fi
