@@ -1,8 +1,7 @@
-# How both programs are linked: GUI subsystem, the C++ run-time linked in so
-# that only system DLLs are imported, and nothing that changes from build to
-# build (time stamps, paths) in the image.
-function(keepsnap_windows_program target)
-  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+# How the programs and the installer's DLL are linked: the C++ run-time
+# linked in so that only system DLLs are imported, and nothing that changes
+# from build to build (time stamps, paths) in the image.
+function(keepsnap_windows_binary target)
   target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   if(MINGW)
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
@@ -20,4 +19,10 @@ function(keepsnap_windows_program target)
     # by the linker would collide with it.
     target_link_options(${target} PRIVATE /MANIFEST:NO)
   endif()
+endfunction()
+
+# Both programs: the above, with the GUI subsystem.
+function(keepsnap_windows_program target)
+  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  keepsnap_windows_binary(${target})
 endfunction()

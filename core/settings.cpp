@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include <cstring>
+
 namespace keepsnap {
 
 const char kDateModeKey[] = "Software\\Morvane\\Keepsnap\\date_mode\\";
@@ -37,6 +39,28 @@ const char* SeparatorFor(const BackupSettings& settings) {
   if (settings.date_separator == "1") return "-";
   if (settings.date_separator == "2") return "_";
   return ".";
+}
+
+const char kFolderNameForbidden[] = "\\/:*?\"<>|";
+
+bool IsIndexText(const std::string& text, int count) {
+  return text.size() == 1 && text[0] >= '0' && text[0] < '0' + count;
+}
+
+bool FolderNameFits(const std::string& name, const CodePage& cp) {
+  return cp.CharacterCount(name) <= kMaxFolderName;
+}
+
+bool FolderNameAllowed(const std::string& name, const CodePage& cp) {
+  for (std::string::size_type i = 0; i < name.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(name[i]);
+    if (cp.IsLeadByte(byte)) {
+      ++i;
+      continue;
+    }
+    if (name[i] != '\0' && std::strchr(kFolderNameForbidden, name[i]) != nullptr) return false;
+  }
+  return true;
 }
 
 bool UsesFileDate(const BackupSettings& settings) { return settings.date_to_use == "0"; }

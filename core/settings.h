@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/code_page.h"
+
 namespace keepsnap {
 
 // The four settings as stored: the text of each key's default value.
@@ -66,5 +68,23 @@ class SettingsSink {
 bool YearFirst(const BackupSettings& settings);
 const char* SeparatorFor(const BackupSettings& settings);
 bool UsesFileDate(const BackupSettings& settings);
+
+// What a setting may hold: what the setup offers. The setup judges only the
+// folder name's length; the installer's check, which takes text from a
+// command line, judges all of it.
+const int kDateOrders = 2;      // 0 year first, 1 month first
+const int kDateSeparators = 4;  // 0 none, 1 dash, 2 underscore, 3 period
+const int kDateSources = 2;     // 0 the file's date, 1 today's
+// Counted as the setup's box counts what it lets a user type.
+const std::string::size_type kMaxFolderName = 25;
+// The characters no folder name can hold.
+extern const char kFolderNameForbidden[];
+
+// The decimal text of an index from 0 to count - 1, as the setup stores it.
+bool IsIndexText(const std::string& text, int count);
+bool FolderNameFits(const std::string& name, const CodePage& cp);
+// False when a character of the name is one of kFolderNameForbidden; the
+// second byte of a double-byte character is none of them.
+bool FolderNameAllowed(const std::string& name, const CodePage& cp);
 
 }  // namespace keepsnap

@@ -98,8 +98,7 @@ std::string FinalReport(const SavedSettings& saved, bool installed, const WriteO
 
 void ApplySettings(SetupView& view, SetupPlatform& platform) {
   const SetupChoices choices = view.ReadControls();
-  // Counted as the box counts what it lets a user type, not in bytes.
-  if (platform.AnsiCodePage().CharacterCount(choices.folderName) > kMaxFolderName) {
+  if (!FolderNameFits(choices.folderName, platform.AnsiCodePage())) {
     view.ShowFolderTooLong();
     return;
   }

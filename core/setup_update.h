@@ -10,7 +10,6 @@ namespace keepsnap {
 
 extern const char kContextMenuKey[];  // under HKEY_CLASSES_ROOT
 extern const char kInstalledProgram[];
-const std::string::size_type kMaxFolderName = 25;
 
 extern const char kFolderTooLongMessage[];
 extern const char kConfirmMessage[];

@@ -8,10 +8,11 @@
 #     product is removed, but not when a later version replaces it (the old
 #     version goes after the new one is in, so the key stays in use);
 #   - a given value that the setup could not have written refused, with a
-#     message, before anything is written.
+#     message, before anything is written (the check is settings_check.dll,
+#     built from the core's rules).
 #   build-msi.sh STAGE_DIR VERSION OUT.msi
-# STAGE_DIR holds snapcopy.exe, snapsetup.exe, help.html (signed already, if
-# the release is). The product and package codes follow from the version, so
+# STAGE_DIR holds snapcopy.exe, snapsetup.exe, help.html and the check's
+# settings_check.dll (signed already, if the release is). The product and package codes follow from the version, so
 # the same input gives the same tables.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,7 +20,7 @@ stage=$1 version=$2 out=$3
 code() { python3 -c 'import sys, uuid; print("{%s}" % str(uuid.uuid5(uuid.UUID("6f3c2a51-7e44-4c1b-9b0d-2c5e8a4d1f70"), sys.argv[1])).upper())' "$1"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -p "$stage/snapcopy.exe" "$stage/snapsetup.exe" "$stage/help.html" "$work/"
+cp -p "$stage/snapcopy.exe" "$stage/snapsetup.exe" "$stage/help.html" "$stage/settings_check.dll" "$work/"
 cp "$root/resources/keepsnap.ico" "$work/"
 # The cabinet keeps each file's time: the icon's too, though it is no file of the package.
 touch -r "$stage/snapcopy.exe" "$work/keepsnap.ico"
@@ -49,16 +50,11 @@ q "$registry ('VerbKey', 0, '*\\shell\\Morvane - Backup File(s) Ver 2.0', '-', '
 # The earlier version is removed after this one is installed: the parts both
 # have stay in use, the settings key among them.
 q "UPDATE InstallExecuteSequence SET Sequence = 6650 WHERE Action = 'RemoveExistingProducts'"
-# The check: a JScript action puts the reasons into KEEPSNAP_REFUSED; an
-# error action (type 19) then ends the install with them.
-check='var r = ""; var m = Session.Property("DATE_MODE"), s = Session.Property("DATE_SEPARATOR"), u = Session.Property("DATE_TO_USE"), f = Session.Property("BACKUP_FOLDER");'
-check+=' if (m != "" && m != "0" && m != "1") r += " DATE_MODE must be 0 (year first) or 1 (month first).";'
-check+=' if (s != "" && !/^[0-3]$/.test(s)) r += " DATE_SEPARATOR must be 0 (none), 1 (dash), 2 (underscore) or 3 (period).";'
-check+=' if (u != "" && u != "0" && u != "1") r += " DATE_TO_USE must be 0 (the file date) or 1 (the system date).";'
-check+=' if (f.length > 25) r += " BACKUP_FOLDER must be 25 characters or less.";'
-check+=' if (/[\\\/:*?"<>|]/.test(f)) r += " BACKUP_FOLDER must be a folder name, without any of \\ / : * ? \" < > |.";'
-check+=' if (r != "") Session.Property("KEEPSNAP_REFUSED") = "Morvane Keepsnap was not installed, and nothing was changed:" + r;'
-q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('CheckSettings', 37, '', '$check')"
+# The check (settings_check.dll, a DLL action from the .wxs) puts the reasons
+# into KEEPSNAP_REFUSED; an error action (type 19) then ends the install with
+# them. wixl 0.101 marks every DLL action deferred (2048), which could set no
+# property and may not run this early: it runs at once (type 1).
+q "UPDATE CustomAction SET Type = 1 WHERE Action = 'CheckSettings'"
 q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('RefuseSettings', 19, '', '[KEEPSNAP_REFUSED]')"
 for table in InstallUISequence InstallExecuteSequence; do
   q "INSERT INTO $table (Action, Condition, Sequence) VALUES ('CheckSettings', 'NOT Installed', 20)"

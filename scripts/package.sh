@@ -5,8 +5,9 @@
 # beside them. The same programs always give the same bytes: fixed times,
 # fixed order, no extra fields.
 #   package.sh [BUILD_DIR [NAME [OUT_DIR]]]   default build/win32, win32, dist
-# Both programs are signed (Authenticode, SHA-256) before they are zipped and
-# listed when a certificate is given:
+# Both programs and the installer's check (settings_check.dll, packed into
+# the .msi only) are signed (Authenticode, SHA-256) before they are zipped,
+# packed and listed when a certificate is given:
 #   KEEPSNAP_SIGN_PFX=file.pfx [KEEPSNAP_SIGN_PASSWORD=...]    or
 #   KEEPSNAP_SIGN_KEY=key.pem KEEPSNAP_SIGN_CERT=cert.pem [KEEPSNAP_SIGN_PASSWORD=...]
 #   KEEPSNAP_SIGN_TIMESTAMP=http://...   an RFC 3161 timestamp server, if any
@@ -19,7 +20,7 @@ out=${3:-$root/dist}
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/backup_command/snapcopy.exe" "$build/setup_utility/snapsetup.exe" \
-   "$root/release/help.html" "$root/release/uninstall.cmd" "$stage/"
+   "$build/installer_check/settings_check.dll" "$root/release/help.html" "$root/release/uninstall.cmd" "$stage/"
 
 credentials=()
 if [ -n "${KEEPSNAP_SIGN_PFX:-}" ]; then
@@ -42,7 +43,8 @@ sign() {  # sign FILE: in place, with the credentials given
   mv "$1.signed" "$1"
 }
 if [ ${#credentials[@]} -gt 0 ]; then
-  for program in snapcopy.exe snapsetup.exe; do sign "$stage/$program"; done
+  # The installer's check too: msiexec runs it, and the package carries it.
+  for program in snapcopy.exe snapsetup.exe settings_check.dll; do sign "$stage/$program"; done
 fi
 
 files=(help.html snapcopy.exe snapsetup.exe uninstall.cmd)

@@ -40,8 +40,9 @@ tally "$log/native"
 echo "== built programs"
 for arch in win32:i686 win64:x86_64; do
   dir=${arch%%:*} name=${arch##*:}
-  for program in backup_command/snapcopy setup_utility/snapsetup; do
-    if python3 tests/build/check_program.py "$(basename $program)" "build/$dir/$program.exe" "$name" >"$log/check" 2>&1; then
+  for program in backup_command/snapcopy.exe setup_utility/snapsetup.exe installer_check/settings_check.dll; do
+    kind=$(basename "${program%.*}")
+    if python3 tests/build/check_program.py "$kind" "build/$dir/$program" "$name" >"$log/check" 2>&1; then
       passed=$((passed + 1)); tail -n 1 "$log/check"
     else
       failed=$((failed + 1)); cat "$log/check"

@@ -4,7 +4,9 @@ where it belongs, the files, the menu entry's command, the settings and their
 conditions, the removal rows, the check of given values, the upgrade's order
 and the properties Apps & features shows.
     check_msi.py PACKAGE.msi VERSION"""
+import os
 import subprocess
+import tempfile
 import sys
 
 msi, version = sys.argv[1], sys.argv[2]
@@ -17,7 +19,11 @@ def check(ok, what):
 
 
 def table(name):
-    out = subprocess.run(['msiinfo', 'export', msi, name], check=True, capture_output=True, text=True).stdout
+    # Exporting a table with streams writes them into a folder named after it:
+    # in a folder of its own, not wherever the check runs.
+    with tempfile.TemporaryDirectory() as folder:
+        out = subprocess.run(['msiinfo', 'export', os.path.abspath(msi), name], check=True, capture_output=True,
+                             text=True, cwd=folder).stdout
     rows = [line.rstrip('\r').split('\t') for line in out.splitlines()[3:]]
     return rows
 
@@ -67,8 +73,16 @@ shortcuts = [(r[1], r[2], r[4]) for r in table('Shortcut')]
 check(shortcuts == [('ProgramMenuFolder', 'Keepsnap Settings', '[INSTALLDIR]snapsetup.exe')], 'shortcut %s' % shortcuts)
 
 actions = {r[0]: r for r in table('CustomAction')}
-check(actions.get('CheckSettings', [''] * 4)[1] == '37' and 'BACKUP_FOLDER' in actions['CheckSettings'][3],
-      'the check of given values')
+# The check is the DLL built from the setup's rules, run at once (type 1);
+# no action needs a script engine, which locked-down machines disable.
+check(actions.get('CheckSettings', [''] * 4)[1:4] == ['1', 'SettingsCheck', 'CheckSettings'],
+      'the check of given values: %s' % (actions.get('CheckSettings'),))
+scripts = [r[0] for r in actions.values() if (int(r[1]) & 0x3F) in (5, 6, 37, 38)]
+check(not scripts, 'no script actions: %s' % scripts)
+binaries = {r[0]: r[1] for r in table('Binary')}
+check(binaries == {'SettingsCheck': 'Binary.SettingsCheck'}, 'the check in the Binary table: %s' % binaries)
+check_dll = subprocess.run(['msiinfo', 'extract', msi, 'Binary.SettingsCheck'], check=True, capture_output=True).stdout
+check(check_dll[:2] == b'MZ', 'the Binary stream is a program image')
 check(actions.get('RefuseSettings', [''] * 4)[1:4:2] == ['19', '[KEEPSNAP_REFUSED]'], 'the refusal')
 sequence = {r[0]: (r[1], int(r[2])) for r in table('InstallExecuteSequence')}
 check(sequence.get('CheckSettings', ('', 99))[1] < sequence['RefuseSettings'][1] < sequence['CostInitialize'][1],

@@ -4,8 +4,12 @@ imported DLLs, size, and the resources as compiled (dialog 102 control by
 control, icon group 128, version, manifest), not as the .rc text says.
 
 Usage: check_program.py snapcopy|snapsetup PROGRAM.exe i686|x86_64
+       check_program.py settings_check settings_check.dll i686|x86_64
+The installer's check is a DLL that msiexec loads: machine, imports, the
+entry the package names, and that it loads nothing itself.
 Prints one line per check; exits 1 if any failed.
 """
+import re
 import struct
 import subprocess
 import sys
@@ -141,9 +145,32 @@ def version_strings(data):
     return strings
 
 
+def check_installer_dll(header, exe):
+    """msiexec loads it from a temporary folder, in its own process: it must
+    need nothing but what every msiexec has, and load nothing itself, so that
+    no DLL lying beside the package is ever taken up."""
+    characteristics = int(header.split('Characteristics 0x')[1].split()[0], 16)
+    check(characteristics & 0x2000 != 0, 'a DLL')
+    dlls = sorted(line.split()[-1].lower() for line in header.splitlines() if 'DLL Name:' in line)
+    check(set(dlls) <= KNOWN_DLLS | {'msi.dll'}, 'imports only system DLLs: ' + ' '.join(dlls))
+    # Every DLL it could load by name, from its own text in either width:
+    # system DLLs only. (The i686 run-time's start code names libgcc's DLL,
+    # but takes it up only where the process has it loaded already.)
+    data = open(exe, 'rb').read()
+    named = set(n.decode().lower() for n in re.findall(rb'[A-Za-z0-9_.-]+\.dll', data))
+    named |= set(n.decode('utf-16-le').lower() for n in re.findall(rb'(?:[A-Za-z0-9_.-]\0)+\.\0d\0l\0l\0', data))
+    loadable = KNOWN_DLLS | {'msi.dll', 'settings_check.dll', 'libgcc_s_dw2-1.dll'}
+    check(named <= loadable, 'names no DLL but system ones: %s' % ' '.join(sorted(named - loadable) or sorted(named)))
+    check(' CheckSettings\n' in header.split('Export Name Pointer Table', 1)[-1] or
+          '] CheckSettings\n' in header, 'exports CheckSettings, undecorated')
+    size = len(open(exe, 'rb').read())
+    check(size < MAX_SIZE, 'size %d bytes, under %d' % (size, MAX_SIZE))
+    print('%s: %d checks failed' % (exe, len(failures)) if failures else 'settings_check: all checks passed')
+    return 1 if failures else 0
+
+
 def main():
     program, exe, arch = sys.argv[1:4]
-    expected = DIALOGS[program]
     prefix = 'i686' if arch == 'i686' else 'x86_64'
     print('%s (%s): %s' % (program, arch, exe))
 
@@ -151,6 +178,9 @@ def main():
                             capture_output=True, text=True).stdout
     fmt = 'pei-i386' if arch == 'i686' else 'pei-x86-64'
     check('file format ' + fmt in header, 'PE machine ' + fmt)
+    if program == 'settings_check':
+        return check_installer_dll(header, exe)
+    expected = DIALOGS[program]
     check('(Windows GUI)' in header, 'GUI subsystem')
     dlls = sorted(line.split()[-1].lower() for line in header.splitlines() if 'DLL Name:' in line)
     check(set(dlls) <= KNOWN_DLLS, 'imports only known DLLs: ' + ' '.join(dlls))

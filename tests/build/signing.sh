@@ -16,6 +16,15 @@ cd "$work"
 status=0
 ok() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; status=1; }
+# sha256sum -c checks only the files a list names: the list must name every
+# file of the release, the zip's and the package, and nothing else.
+list_names_release() {  # list_names_release DIR NAME
+  local want got
+  want=$( (unzip -Z1 "$1/$2.zip"; echo "$2.msi") | sort)
+  got=$(sed -E 's/^[0-9a-f]{64} [ *]//' "$1/$2.sha256" | sort)
+  [ "$want" = "$got" ] && ok "$2: the SHA-256 list names every file of the release" ||
+    fail "$2: the SHA-256 list names $(echo $got), the release holds $(echo $want)"
+}
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout key.pem -out cert.pem -subj "/CN=Keepsnap test signing" \
   -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
@@ -80,8 +89,11 @@ for release in win32:win32:pfx win64:win64-test:pair; do
   cp "$out/keepsnap-2.0.0-$name.msi" unpacked/
   (cd unpacked && sha256sum -c --quiet "$out/keepsnap-2.0.0-$name.sha256") && ok "$name: SHA-256 list is of the signed files and package" ||
     fail "$name: SHA-256 list does not match the zip and the package"
-  for program in backup_command/snapcopy setup_utility/snapsetup package; do
-    exe=$(basename "$program").exe
+  list_names_release "$out" "keepsnap-2.0.0-$name"
+  # The installer's check, as the package carries it.
+  msiinfo extract "$out/keepsnap-2.0.0-$name.msi" Binary.SettingsCheck >unpacked/settings_check.dll
+  for program in backup_command/snapcopy.exe setup_utility/snapsetup.exe installer_check/settings_check.dll package; do
+    exe=$(basename "$program")
     [ "$program" = package ] && exe=keepsnap-2.0.0-$name.msi
     if osslsigncode verify -CAfile cert.pem -TSA-CAfile tsa.pem -in "unpacked/$exe" >verify.txt 2>&1 &&
        grep -q "Signature verification: ok" verify.txt && grep -q "Timestamp Server Signature verification: ok" verify.txt; then
@@ -100,7 +112,7 @@ for release in win32:win32:pfx win64:win64-test:pair; do
     fi
     [ "$program" = package ] && continue  # its programs are the signed ones: it has no unsigned twin
     osslsigncode remove-signature -in "unpacked/$exe" -out stripped.exe >/dev/null
-    cmp -s stripped.exe "$root/build/$build/$program.exe" &&
+    cmp -s stripped.exe "$root/build/$build/$program" &&
       ok "$name/$exe: without its signature, the bytes of the unsigned build ($(stat -c %s stripped.exe) bytes)" ||
       fail "$name/$exe: without its signature it differs from the unsigned build"
     rm -f stripped.exe
@@ -118,4 +130,5 @@ if grep -q "UNSIGNED release" said.txt && ! osslsigncode verify -in unpacked/sna
 else
   fail "no certificate: $(cat said.txt)"
 fi
+list_names_release "$work/unsigned" keepsnap-2.0.0-win32
 exit $status

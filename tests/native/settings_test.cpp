@@ -1,5 +1,7 @@
 #include "core/settings.h"
 
+#include "core/install_check.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -102,6 +104,46 @@ TEST(SettingsMeaning, ExactComparisons) {
   s.date_to_use = "0";
   EXPECT_TRUE(YearFirst(s));
   EXPECT_TRUE(UsesFileDate(s));
+}
+
+// The installer's check takes what an administrator typed: each row is one
+// set of properties and the reasons it must give, empty for an install.
+// Catches a rule that drifted from the setup's (a wrong range, a limit
+// counted in bytes, a trail byte taken for a forbidden character).
+TEST(InstallRefusal, RefusesWhatTheSetupCouldNotHaveWritten) {
+  const std::string folder25 = std::string(25, 'f');
+  std::string cyrillic25;
+  for (int i = 0; i < 25; ++i) cyrillic25 += "\xD0\x96";  // Ж, two bytes each
+  struct Row {
+    GivenSettings given;
+    std::string reasons;
+  } rows[] = {
+      {{"", "", "", ""}, ""},  // nothing given
+      {{"0", "3", "1", folder25}, ""},
+      {{"1", "0", "0", cyrillic25}, ""},
+      {{"2", "", "", ""}, " DATE_MODE must be 0 (year first) or 1 (month first)."},
+      {{"00", "", "", ""}, " DATE_MODE must be 0 (year first) or 1 (month first)."},
+      {{"", "4", "", ""}, " DATE_SEPARATOR must be 0 (none), 1 (dash), 2 (underscore) or 3 (period)."},
+      {{"", "", "x", ""}, " DATE_TO_USE must be 0 (the file date) or 1 (the system date)."},
+      {{"", "", "", folder25 + "f"}, " BACKUP_FOLDER must be 25 characters or less."},
+      {{"", "", "", cyrillic25 + "\xD0\x96"}, " BACKUP_FOLDER must be 25 characters or less."},
+      {{"", "", "", "a\\b"}, " BACKUP_FOLDER must be a folder name, without any of \\ / : * ? \" < > |."},
+      {{"", "", "", "a|b"}, " BACKUP_FOLDER must be a folder name, without any of \\ / : * ? \" < > |."},
+      {{"7", "", "", "a*b"},
+       " DATE_MODE must be 0 (year first) or 1 (month first). BACKUP_FOLDER must be a folder name, without any of"
+       " \\ / : * ? \" < > |."},
+  };
+  for (const Row& row : rows) {
+    const std::string refusal = InstallRefusal(row.given, CodePage::Utf8());
+    const std::string expected =
+        row.reasons.empty() ? "" : "Morvane Keepsnap was not installed, and nothing was changed:" + row.reasons;
+    EXPECT_EQ(expected, refusal) << row.given.dateMode << "|" << row.given.dateSeparator << "|"
+                                 << row.given.dateToUse << "|" << row.given.backupFolder;
+  }
+  // In code page 932 the second byte of 表 is a backslash, and that of ポ a
+  // bar: neither is one.
+  const GivenSettings japanese = {"", "", "", "\x95\x5C\x83\x7C"};
+  EXPECT_EQ("", InstallRefusal(japanese, CodePage::ShiftJis()));
 }
 
 }  // namespace

@@ -24,5 +24,7 @@ cp "$msi" "$WINEPREFIX/drive_c/pkg/keepsnap.msi"
 rm -rf "$work/msi-files" && mkdir -p "$work/msi-files"
 msiextract -C "$work/msi-files" "$msi" >/dev/null
 files=$(dirname "$(find "$work/msi-files" -name snapsetup.exe | head -n 1)")
+# The installer's check is no file of the product: it lives in the Binary table.
+msiinfo extract "$msi" Binary.SettingsCheck >"$files/settings_check.dll"
 "$here/../../scripts/build-msi.sh" "$files" 2.0.1 "$WINEPREFIX/drive_c/pkg/keepsnap-2.0.1.msi"
 KEEPSNAP_PACKAGE='C:\pkg' "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='Package.*'

@@ -1,0 +1,49 @@
+// The installer's check of the settings given as properties, as a DLL
+// custom action: the same rules the setup keeps (core/settings.h), so that
+// a package never writes a value the setup could not have written. A script
+// action would need the script engine, which locked-down machines disable.
+#include <windows.h>
+#include <msiquery.h>
+
+#include <string>
+#include <vector>
+
+#include "core/install_check.h"
+
+namespace {
+
+// Properties are read as UTF-16 and judged as UTF-8: msiexec runs under the
+// system's code page, where a folder name in another script would arrive as
+// question marks, which no folder name may hold.
+std::string Property(MSIHANDLE install, const wchar_t* name) {
+  std::vector<wchar_t> value(64, L'\0');
+  DWORD length = static_cast<DWORD>(value.size());
+  UINT result = MsiGetPropertyW(install, name, value.data(), &length);
+  if (result == ERROR_MORE_DATA) {
+    value.assign(length + 1, L'\0');  // the length given leaves out the terminator
+    length = static_cast<DWORD>(value.size());
+    result = MsiGetPropertyW(install, name, value.data(), &length);
+  }
+  if (result != ERROR_SUCCESS) return std::string();
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string text(bytes > 0 ? static_cast<size_t>(bytes) : 0, '\0');
+  if (bytes > 0)
+    WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(length), &text[0], bytes, nullptr, nullptr);
+  return text;
+}
+
+}  // namespace
+
+// Leaves the reasons in KEEPSNAP_REFUSED, which the package's error action
+// then shows and ends the install with; nothing is written before that.
+extern "C" UINT __stdcall CheckSettings(MSIHANDLE install) {
+  keepsnap::GivenSettings given;
+  given.dateMode = Property(install, L"DATE_MODE");
+  given.dateSeparator = Property(install, L"DATE_SEPARATOR");
+  given.dateToUse = Property(install, L"DATE_TO_USE");
+  given.backupFolder = Property(install, L"BACKUP_FOLDER");
+  const std::string refusal = keepsnap::InstallRefusal(given, keepsnap::CodePage::Utf8());
+  // The text is ASCII: the reasons name properties, not the values given.
+  if (!refusal.empty()) MsiSetPropertyA(install, "KEEPSNAP_REFUSED", refusal.c_str());
+  return ERROR_SUCCESS;
+}
