@@ -2,11 +2,18 @@
 
 #include <windows.h>
 
-#include "win32/ansi_code_page.h"
+#include <utility>
+
 #include "core/sized_read.h"
+#include "win32/ansi_code_page.h"
 #include "win32/copy_files.h"
+#include "win32/handles.h"
 
 namespace keepsnap {
+
+// The core keeps the two keys' virtual-key codes of its own.
+static_assert(kShiftKey == VK_SHIFT, "the core's Shift key");
+static_assert(kFolderKey == VK_OEM_3, "the core's folder key");
 
 namespace {
 
@@ -14,13 +21,12 @@ const DWORD kLongPathRoom = 1000;
 
 class Win32SourceFile : public SourceFile {
  public:
-  explicit Win32SourceFile(HANDLE handle) : handle_(handle) {}
-  ~Win32SourceFile() override { CloseHandle(handle_); }
+  explicit Win32SourceFile(UniqueHandle handle) : handle_(std::move(handle)) {}
 
   bool LastWriteDate(CalendarDate* date) override {
     FILETIME written, local;
     SYSTEMTIME fields;
-    if (!GetFileTime(handle_, nullptr, nullptr, &written)) return false;
+    if (!GetFileTime(handle_.Get(), nullptr, nullptr, &written)) return false;
     if (!FileTimeToLocalFileTime(&written, &local)) return false;
     if (!FileTimeToSystemTime(&local, &fields)) return false;
     date->year = fields.wYear;
@@ -30,7 +36,7 @@ class Win32SourceFile : public SourceFile {
   }
 
  private:
-  HANDLE handle_;
+  UniqueHandle handle_;
 };
 
 }  // namespace
@@ -50,10 +56,10 @@ bool Win32BackupPlatform::LongPathOf(const std::string& path, std::string* longP
 
 std::unique_ptr<SourceFile> Win32BackupPlatform::OpenSource(const std::string& path) {
   // Only the file time is read; other programs may go on reading and writing.
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return std::unique_ptr<SourceFile>(new Win32SourceFile(handle));
+  UniqueHandle handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle.Valid()) return nullptr;
+  return std::unique_ptr<SourceFile>(new Win32SourceFile(std::move(handle)));
 }
 
 CalendarDate Win32BackupPlatform::Today() {

@@ -3,9 +3,15 @@
 #include <windows.h>
 
 #include "core/names.h"
+#include "core/target_lock.h"
+#include "win32/handles.h"
 #include "win32/copy_progress.h"
 
 namespace keepsnap {
+
+// The core keeps these Win32 values of its own, with no <windows.h>.
+static_assert(kReadOnlyAttribute == FILE_ATTRIBUTE_READONLY, "the core's read-only bit");
+static_assert(kHiddenAttribute == FILE_ATTRIBUTE_HIDDEN, "the core's hidden bit");
 
 namespace {
 
@@ -99,12 +105,10 @@ void AmountDone(CopyJob& job, unsigned long long sourceSize, unsigned long long*
 
 // The file's identity: its volume and its index on that volume.
 bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool known = GetFileInformationByHandle(file, info) != 0;
-  CloseHandle(file);
-  return known;
+  const UniqueHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file.Valid() && GetFileInformationByHandle(file.Get(), info) != 0;
 }
 
 }  // namespace
@@ -135,17 +139,18 @@ CopyOutcome Win32CopyFileSystem::Copy(const std::string& source, const std::stri
     return CopyOutcome::Failed;
   CopyJob job(source, temporary);
   bool cancelled = false;
-  HANDLE thread = CreateThread(nullptr, 0, RunCopy, &job, 0, nullptr);
-  if (thread == nullptr) {
+  // The thread belongs to this call; the copy's data lives on this stack, so
+  // the call never leaves before the thread ends.
+  const UniqueHandle thread(CreateThread(nullptr, 0, RunCopy, &job, 0, nullptr));
+  if (!thread.Valid()) {
     RunCopy(&job);  // no second thread: the copy goes on without a window
   } else {
-    // The thread handle belongs to this call and is closed once the copy ended.
     unsigned long long sourceSize = 0;
     SizeOf(source, &sourceSize);
     CopyProgress progress;
     bool windowDone = false;  // shown and closed, or not to be had
     const DWORD start = GetTickCount();
-    while (WaitForCopy(thread)) {
+    while (WaitForCopy(thread.Get())) {
       HideOnce(job);
       if (windowDone) continue;
       if (!progress.Shown()) {
@@ -167,7 +172,6 @@ CopyOutcome Win32CopyFileSystem::Copy(const std::string& source, const std::stri
         windowDone = true;
       }
     }
-    CloseHandle(thread);
   }
   if (cancelled) return CopyOutcome::Cancelled;
   return job.copied ? CopyOutcome::Done : CopyOutcome::Failed;
@@ -178,12 +182,11 @@ bool Win32CopyFileSystem::Flush(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   bool flushed = false;
-  if (file != INVALID_HANDLE_VALUE) {
-    flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-  }
+  {
+    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    flushed = file.Valid() && FlushFileBuffers(file.Get()) != 0;
+  }  // closed before the read-only bit goes back
   if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes);
   return flushed;
 }
@@ -199,38 +202,18 @@ void Win32CopyFileSystem::Remove(const std::string& path) {
   DeleteFileA(path.c_str());
 }
 
-namespace {
-
-// A name for the target that another run on it shares: the path's bytes with
-// ASCII letters folded, as names on Windows compare, hashed (FNV-1a), since
-// a mutex name may hold no backslash.
-std::string LockNameFor(const std::string& target) {
-  unsigned long long hash = 14695981039346656037ull;
-  for (char c : target) {
-    const unsigned char byte = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    hash = (hash ^ byte) * 1099511628211ull;
-  }
-  std::string name = "Local\\Keepsnap backup ";
-  for (int shift = 60; shift >= 0; shift -= 4) name += "0123456789abcdef"[(hash >> shift) & 0xF];
-  return name;
-}
-
-}  // namespace
-
 CopyOutcome CopyReplacingWhole(const std::string& source, const std::string& target, const CodePage& cp) {
   char full[MAX_PATH * 3];
   const DWORD length = GetFullPathNameA(target.c_str(), sizeof full, full, nullptr);
-  const std::string lockName = LockNameFor(length > 0 && length < sizeof full ? std::string(full, length) : target);
+  const std::string lockName =
+      TargetLockName(length > 0 && length < sizeof full ? std::string(full, length) : target);
   // The mutex belongs to this call; a run that was killed holding it leaves
   // it abandoned, which the next wait takes as its own.
-  HANDLE lock = CreateMutexA(nullptr, FALSE, lockName.c_str());
-  if (lock != nullptr) WaitForSingleObject(lock, INFINITE);
+  const UniqueHandle lock(CreateMutexA(nullptr, FALSE, lockName.c_str()));
+  if (lock.Valid()) WaitForSingleObject(lock.Get(), INFINITE);
   Win32CopyFileSystem files(cp);
   const CopyOutcome outcome = CopyWholeOrNothing(source, target, cp, files);
-  if (lock != nullptr) {
-    ReleaseMutex(lock);
-    CloseHandle(lock);
-  }
+  if (lock.Valid()) ReleaseMutex(lock.Get());
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "win32/ansi_code_page.h"
+#include "win32/registry_value.h"
 
 namespace keepsnap {
 
@@ -29,17 +30,7 @@ bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string
 }
 
 WriteOutcome Win32SetupPlatform::RegisterCommand(const char* keyPath, const std::string& command) {
-  WriteOutcome outcome = {false, false};
-  HKEY key;
-  DWORD disposition;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                      &key, &disposition) != ERROR_SUCCESS)
-    return outcome;
-  outcome.created = true;
-  outcome.saved = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                 static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return outcome;
+  return WriteDefaultValue(HKEY_CLASSES_ROOT, keyPath, nullptr, KEY_ALL_ACCESS, command);
 }
 
 WriteOutcome Win32SetupPlatform::WriteSetting(const char* keyPath, const std::string& text) {

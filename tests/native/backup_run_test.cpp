@@ -1,4 +1,5 @@
 #include "core/backup_run.h"
+#include "core/target_lock.h"
 #include "core/whole_copy.h"
 
 #include <gtest/gtest.h>
@@ -387,6 +388,18 @@ TEST(CopyWholeOrNothing, TemporaryNameBesideTarget) {
   };
   for (const auto& r : rows) EXPECT_EQ(r[1], TemporaryNameFor(r[0], CodePage())) << r[0];
   EXPECT_EQ("C:\\\x95\x5C" "a\\~\x95\x5C.txt.keepsnap", TemporaryNameFor("C:\\\x95\x5C" "a\\\x95\x5C.txt", CodePage::ShiftJis()));
+}
+
+// Two runs on one file in two spellings must wait for each other: the lock's
+// name ignores the case of ASCII letters, and only that.
+TEST(CopyWholeOrNothing, OneLockPerTarget) {
+  const std::string lock = TargetLockName("C:\\Docs\\Report-2003-09-20.txt");
+  EXPECT_EQ(lock, TargetLockName("c:\\docs\\report-2003-09-20.TXT"));
+  EXPECT_EQ(0u, lock.find("Local\\Keepsnap backup "));
+  EXPECT_EQ(std::string::npos, lock.find('\\', 6)) << "a mutex name holds no backslash after its namespace";
+  for (const char* other : {"C:\\Docs\\Report-2003-09-21.txt", "C:\\Docs\\Report-2003-09-20.txt.bak",
+                            "C:\\Docs\\backup\\Report-2003-09-20.txt", "C:\\Docs\\R\xC3\xA9port-2003-09-20.txt"})
+    EXPECT_NE(lock, TargetLockName(other)) << other;
 }
 
 }  // namespace
