@@ -56,6 +56,26 @@ else
   failed=$((failed + 1)); cat "$log/check"
 fi
 
+# A suite written into a Wine test file but in no ctest entry would build,
+# pass nothing and fail nothing: each must have its entry on both targets.
+echo "== every Wine test suite has its entry"
+suites=$( (grep -hoE '^[[:space:]]*(TEST|TEST_F|TYPED_TEST)\([[:space:]]*[A-Za-z0-9_]+' tests/wine/*.cpp |
+             sed -E 's/.*\([[:space:]]*//'
+           grep -hoE 'INSTANTIATE_(TEST_SUITE|TEST_CASE|TYPED_TEST_SUITE)_P\([[:space:]]*[A-Za-z0-9_]+,[[:space:]]*[A-Za-z0-9_]+' tests/wine/*.cpp |
+             sed -E 's/.*\([[:space:]]*([A-Za-z0-9_]+),[[:space:]]*([A-Za-z0-9_]+)/\1.\2/') | sort -u)
+entries=$(cd build/win64 && ctest -N | awk '/Test *#/ {print $3}')
+unlisted=()
+for suite in $suites; do
+  for target in x86_64 i686; do
+    grep -qxF "wine.$target.$suite" <<<"$entries" || unlisted+=("$suite ($target)")
+  done
+done
+if [ ${#unlisted[@]} -eq 0 ]; then
+  passed=$((passed + 1)); echo "$(wc -w <<<"$suites") suites, each with its entry on both targets"
+else
+  failed=$((failed + 1)); echo "FAIL suites in no ctest entry: ${unlisted[*]}"
+fi
+
 echo "== fuzzing the code that takes outside input (15 s a target)"
 if tests/fuzz/run.sh 15; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
