@@ -17,7 +17,5 @@ if ! grep -qi '^ja_JP\.utf-\?8$' <<<"$locales"; then
   exit 1
 fi
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-state=$work/cp932-session
-trap '"$here/wine-session.sh" stop "$state"' EXIT
-"$here/wine-session.sh" start "$state" >/dev/null
+source "$here/own-session.sh" "$work" cp932
 "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='CodePage932.*'

@@ -7,17 +7,9 @@
 # With BUILD_DIR, MSI is first packed from that build's programs.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work=$1 tests=$2 msi=$3 build=${4:-}
-state=$work/msi-session
-if [ -n "$build" ]; then
-  name=$(basename "$msi" .msi)
-  "$here/../../scripts/package.sh" "$build" "${name#keepsnap-2.0.0-}" "$(dirname "$msi")" >/dev/null 2>&1
-fi
-[ -f "$msi" ] || { echo "no package at $msi: run scripts/package.sh" >&2; exit 1; }
-echo "package under test: $msi"
-trap '"$here/wine-session.sh" stop "$state"; rm -rf "$work/msi-files"' EXIT
-"$here/wine-session.sh" start "$state" >/dev/null
-source "$state/env"
+work=$1 tests=$2 msi=$3
+source "$here/own-session.sh" "$work" msi "$msi" "${4:-}"
+leftovers+=("$work/msi-files")
 mkdir -p "$WINEPREFIX/drive_c/pkg" "$WINEPREFIX/drive_c/Documents"
 cp "$msi" "$WINEPREFIX/drive_c/pkg/keepsnap.msi"
 # The later version: the same files, built again as 2.0.1.

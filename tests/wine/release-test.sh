@@ -6,17 +6,8 @@
 # ZIP is the release as shipped (scripts/package.sh makes it).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work=$1 tests=$2 zip=$3 build=${4:-}
-state=$work/release-session
-if [ -n "$build" ]; then
-  name=$(basename "$zip" .zip)
-  "$here/../../scripts/package.sh" "$build" "${name#keepsnap-2.0.0-}" "$(dirname "$zip")" >/dev/null
-fi
-[ -f "$zip" ] || { echo "no release zip at $zip: run scripts/package.sh" >&2; exit 1; }
-echo "release under test: $zip"
-trap '"$here/wine-session.sh" stop "$state"' EXIT
-"$here/wine-session.sh" start "$state" >/dev/null
-source "$state/env"
+work=$1 tests=$2 zip=$3
+source "$here/own-session.sh" "$work" release "$zip" "${4:-}"
 mkdir -p "$WINEPREFIX/drive_c/Keepsnap" "$WINEPREFIX/drive_c/Documents"
 unzip -q -o "$zip" -d "$WINEPREFIX/drive_c/Keepsnap"
 # A DLL planted beside the setup, as in a Downloads folder, and in the folder
