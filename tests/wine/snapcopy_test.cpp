@@ -11,6 +11,8 @@
 #include "core/settings.h"
 #include "tests/wine/wine_support.h"
 
+#include <commctrl.h>  // after <windows.h>, which it needs
+
 using namespace winetest;
 
 namespace {
@@ -232,12 +234,15 @@ class SlowSource : public ::testing::Test {
   const std::string earlier = Body(300000, 'm');
 };
 
-// After a second the shell's progress window shows the file and a Cancel
-// button; Cancel (clicked, or Esc) removes the copy, keeps the earlier backup
-// and shows no message.
+// After a second the shell's progress window shows the file, how much is
+// done of how much, and a Cancel button; Cancel (clicked, or Esc) removes the
+// copy, keeps the earlier backup and shows no message. Catches a bar that
+// never moves where the system's copier reports no progress, as in Wine.
 TEST_F(SlowSource, CancelKeepsEarlierBackup) {
   for (int way = 0; way < 2; ++way) {
     SetUp();
+    // Twice the size the first time: time to watch the amounts move.
+    if (way == 0) MakeDatedFile(kSource, Body(12 * 1024 * 1024, 's'), 2003, 9, 20);
     Process run("snapcopy.exe " + std::string(kSource));
     ASSERT_TRUE(run.Started());
     HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
@@ -251,6 +256,17 @@ TEST_F(SlowSource, CancelKeepsEarlierBackup) {
       named = named || WindowText(child).find("source.bin") != std::string::npos;
     EXPECT_TRUE(named) << "the window names the file";
     if (way == 0) {
+      HWND bar = FindWindowExA(window, nullptr, "msctls_progress32", nullptr);
+      const LRESULT first = SendMessageA(bar, PBM_GETPOS, 0, 0);
+      LRESULT later = first;
+      for (const DWORD start = GetTickCount(); later == first && GetTickCount() - start < 2000; Sleep(20))
+        later = SendMessageA(bar, PBM_GETPOS, 0, 0);
+      EXPECT_GT(later, first) << "the bar did not move";
+      std::string amount;
+      for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowText(child).find(" MB of ") != std::string::npos) amount = WindowText(child);
+      EXPECT_NE(std::string::npos, amount.find(" MB of 12.00 MB")) << "amount line: " << amount;
+      EXPECT_EQ(std::string::npos, amount.find("0 bytes of")) << amount;
       Click(window, IDCANCEL);
     } else {
       PostMessageA(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
