@@ -22,6 +22,24 @@ BackupTarget ChooseTarget(const ModifierState& keys) {
 
 namespace {
 
+// A folder's name without the backslash a path may end with; empty for a
+// drive or share root, which has no name to stamp.
+std::string FolderName(const std::string& path, const CodePage& cp) {
+  std::string folder = path;
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  if (folder.empty() || folder.back() == ':' || FileNameOf(folder, cp).empty()) return std::string();
+  return folder;
+}
+
+bool FolderDate(const BackupSettings& settings, bool planned, const TreePlan& plan, BackupPlatform& platform,
+                CalendarDate* date) {
+  if (!UsesFileDate(settings)) {
+    *date = platform.Today();
+    return true;
+  }
+  return planned && platform.LocalDateOf(TreeDateTime(plan), date);
+}
+
 bool DateFor(const BackupSettings& settings, SourceFile* source, BackupPlatform& platform, CalendarDate* date) {
   if (!UsesFileDate(settings)) {
     *date = platform.Today();
@@ -37,6 +55,7 @@ void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
   platform.ReadKeyboardState(keys);
   const ModifierState modifiers = ModifiersFromKeyboard(keys);
   const BackupSettings settings = platform.ReadSettings();
+  const CodePage& cp = platform.AnsiCodePage();
 
   // The registered command quotes the path ("%1"); one registered by an
   // earlier setup does not. Without a long form (the file is gone) the given
@@ -47,30 +66,46 @@ void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
 
   // The handle belongs to the run: the unique_ptr closes it on every way out.
   const std::unique_ptr<SourceFile> source = platform.OpenSource(path);
+  // Only a path that does not open as a file can be a folder: a file's
+  // backup asks nothing more than it did.
+  const SourceKind kind = source == nullptr && platform.IsFolder(path) ? SourceKind::Folder : SourceKind::File;
+  TreePlan plan;
+  bool planned = false;
+  if (kind == SourceKind::Folder) {
+    path = FolderName(path, cp);
+    planned = !path.empty() && platform.PlanFolder(path, &plan);
+  }
 
   CalendarDate date;
-  if (!DateFor(settings, source.get(), platform, &date)) {
+  const bool dated = kind == SourceKind::Folder ? FolderDate(settings, planned, plan, platform, &date)
+                                                : DateFor(settings, source.get(), platform, &date);
+  if (!dated) {
     platform.ShowError(kNoDateMessage);
     return;
   }
   const std::string stamp = MakeDateStamp(settings, date);
-  const CodePage& cp = platform.AnsiCodePage();
 
   // Silence means success, so every failed copy is shown; a copy the user
   // cancelled is not a failure to tell of.
   const auto copy = [&](const std::string& target) {
-    if (platform.CopyFileTo(path, target) == CopyOutcome::Failed) platform.ShowError(kCopyFailedMessage);
+    CopyOutcome outcome = CopyOutcome::Failed;
+    if (kind == SourceKind::File) {
+      outcome = platform.CopyFileTo(path, target);
+    } else if (planned) {
+      outcome = platform.CopyFolderTo(path, target, plan);
+    }
+    if (outcome == CopyOutcome::Failed) platform.ShowError(kCopyFailedMessage);
   };
   switch (ChooseTarget(modifiers)) {
     case BackupTarget::SameFolder:
-      copy(SameFolderTarget(path, stamp, cp));
+      copy(SameFolderTarget(path, stamp, cp, kind));
       break;
     case BackupTarget::BackupFolder:
       platform.CreateFolder(BackupFolderPath(path, settings, cp));  // may exist already
-      copy(BackupFolderTarget(path, settings, stamp, cp));
+      copy(BackupFolderTarget(path, settings, stamp, cp, kind));
       break;
     case BackupTarget::NewName: {
-      std::string name = SameFolderTarget(path, stamp, cp);
+      std::string name = SameFolderTarget(path, stamp, cp, kind);
       if (!platform.AskNewName(&name)) break;
       copy(name);
       break;

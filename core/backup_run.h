@@ -6,6 +6,7 @@
 #include "core/code_page.h"
 #include "core/names.h"
 #include "core/settings.h"
+#include "core/tree_copy.h"
 #include "core/whole_copy.h"
 
 namespace keepsnap {
@@ -53,6 +54,14 @@ class BackupPlatform {
   // Replaces an existing target whole or not at all (CopyWholeOrNothing);
   // Cancelled when the user stopped a long copy.
   virtual CopyOutcome CopyFileTo(const std::string& source, const std::string& target) = 0;
+  // Asked only of a path that does not open as a file.
+  virtual bool IsFolder(const std::string& path) = 0;
+  // What a folder's backup would copy; false when the tree cannot be read.
+  virtual bool PlanFolder(const std::string& path, TreePlan* plan) = 0;
+  // A FILETIME's date in local time; false when it cannot be had.
+  virtual bool LocalDateOf(unsigned long long fileTime, CalendarDate* date) = 0;
+  // CopyTreeWholeOrNothing, one run at a time for a target.
+  virtual CopyOutcome CopyFolderTo(const std::string& source, const std::string& target, const TreePlan& plan) = 0;
   virtual void ShowError(const char* text) = 0;
   // Shows the name dialog with *name in it; true on OK, with the name left in
   // the box in *name.

@@ -69,7 +69,9 @@ std::string FileNameOf(const std::string& path, const CodePage& cp) {
   return path;
 }
 
-std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp) {
+std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp,
+                             SourceKind kind) {
+  if (kind == SourceKind::Folder) return path + "-" + stamp;
   return StripExtension(path, cp) + "-" + stamp + ExtensionOf(path, cp);
 }
 
@@ -78,7 +80,8 @@ std::string BackupFolderPath(const std::string& path, const BackupSettings& sett
 }
 
 std::string BackupFolderTarget(const std::string& path, const BackupSettings& settings,
-                               const std::string& stamp, const CodePage& cp) {
+                               const std::string& stamp, const CodePage& cp, SourceKind kind) {
+  if (kind == SourceKind::Folder) return BackupFolderPath(path, settings, cp) + FileNameOf(path, cp) + "-" + stamp;
   const std::string base = StripExtension(path, cp);
   return BackupFolderPath(path, settings, cp) + FileNameOf(base, cp) + "-" + stamp + ExtensionOf(path, cp);
 }

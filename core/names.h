@@ -30,10 +30,16 @@ std::string StripExtension(const std::string& path, const CodePage& cp);
 std::string FolderOf(const std::string& path, const CodePage& cp);
 std::string FileNameOf(const std::string& path, const CodePage& cp);
 
-// Backup names; the file name and the stamp are always joined by "-".
-std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp);
+// What the run was given: a file, whose last extension moves behind the
+// stamp, or a folder, whose whole name comes before it (a dot in a folder's
+// name marks no extension: Site.v2 gives Site.v2-2003-09-20).
+enum class SourceKind { File, Folder };
+
+// Backup names; the name and the stamp are always joined by "-".
+std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp,
+                             SourceKind kind = SourceKind::File);
 std::string BackupFolderPath(const std::string& path, const BackupSettings& settings, const CodePage& cp);
 std::string BackupFolderTarget(const std::string& path, const BackupSettings& settings,
-                               const std::string& stamp, const CodePage& cp);
+                               const std::string& stamp, const CodePage& cp, SourceKind kind = SourceKind::File);
 
 }  // namespace keepsnap

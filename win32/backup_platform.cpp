@@ -19,20 +19,24 @@ namespace {
 
 const DWORD kLongPathRoom = 1000;
 
+bool LocalDate(const FILETIME& time, CalendarDate* date) {
+  FILETIME local;
+  SYSTEMTIME fields;
+  if (!FileTimeToLocalFileTime(&time, &local)) return false;
+  if (!FileTimeToSystemTime(&local, &fields)) return false;
+  date->year = fields.wYear;
+  date->month = fields.wMonth;
+  date->day = fields.wDay;
+  return true;
+}
+
 class Win32SourceFile : public SourceFile {
  public:
   explicit Win32SourceFile(UniqueHandle handle) : handle_(std::move(handle)) {}
 
   bool LastWriteDate(CalendarDate* date) override {
-    FILETIME written, local;
-    SYSTEMTIME fields;
-    if (!GetFileTime(handle_.Get(), nullptr, nullptr, &written)) return false;
-    if (!FileTimeToLocalFileTime(&written, &local)) return false;
-    if (!FileTimeToSystemTime(&local, &fields)) return false;
-    date->year = fields.wYear;
-    date->month = fields.wMonth;
-    date->day = fields.wDay;
-    return true;
+    FILETIME written;
+    return GetFileTime(handle_.Get(), nullptr, nullptr, &written) && LocalDate(written, date);
   }
 
  private:
@@ -73,6 +77,27 @@ void Win32BackupPlatform::CreateFolder(const std::string& path) { CreateDirector
 
 CopyOutcome Win32BackupPlatform::CopyFileTo(const std::string& source, const std::string& target) {
   return CopyReplacingWhole(source, target, codePage_);
+}
+
+bool Win32BackupPlatform::IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32BackupPlatform::PlanFolder(const std::string& path, TreePlan* plan) {
+  return PlanFolderTree(path, codePage_, plan);
+}
+
+bool Win32BackupPlatform::LocalDateOf(unsigned long long fileTime, CalendarDate* date) {
+  FILETIME time;
+  time.dwLowDateTime = static_cast<DWORD>(fileTime);
+  time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+  return LocalDate(time, date);
+}
+
+CopyOutcome Win32BackupPlatform::CopyFolderTo(const std::string& source, const std::string& target,
+                                              const TreePlan& plan) {
+  return CopyTreeReplacingWhole(source, target, plan, codePage_);
 }
 
 void Win32BackupPlatform::ShowError(const char* text) { MessageBoxA(nullptr, text, kErrorCaption, MB_OK); }

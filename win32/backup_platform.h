@@ -18,6 +18,10 @@ class Win32BackupPlatform : public BackupPlatform {
   CalendarDate Today() override;
   void CreateFolder(const std::string& path) override;
   CopyOutcome CopyFileTo(const std::string& source, const std::string& target) override;
+  bool IsFolder(const std::string& path) override;
+  bool PlanFolder(const std::string& path, TreePlan* plan) override;
+  bool LocalDateOf(unsigned long long fileTime, CalendarDate* date) override;
+  CopyOutcome CopyFolderTo(const std::string& source, const std::string& target, const TreePlan& plan) override;
   void ShowError(const char* text) override;
   const CodePage& AnsiCodePage() override { return codePage_; }
 

@@ -3,105 +3,18 @@
 #include <windows.h>
 
 #include "core/names.h"
-#include "core/target_lock.h"
+#include "win32/copier.h"
 #include "win32/handles.h"
-#include "win32/copy_progress.h"
+#include "win32/target_lock.h"
 
 namespace keepsnap {
 
 // The core keeps these Win32 values of its own, with no <windows.h>.
 static_assert(kReadOnlyAttribute == FILE_ATTRIBUTE_READONLY, "the core's read-only bit");
 static_assert(kHiddenAttribute == FILE_ATTRIBUTE_HIDDEN, "the core's hidden bit");
+static_assert(kFolderAttribute == FILE_ATTRIBUTE_DIRECTORY, "the core's folder bit");
 
 namespace {
-
-const DWORD kProgressAfterMs = 1000;  // a copy that ends sooner shows nothing
-const DWORD kPollMs = 50;
-
-// One copy on its own thread, and what the main thread may read of it.
-// The lock guards the fields the progress routine writes.
-struct CopyJob {
-  CopyJob(const std::string& from, const std::string& to) : source(from), temporary(to) {
-    InitializeCriticalSection(&lock);
-  }
-  ~CopyJob() { DeleteCriticalSection(&lock); }
-
-  const std::string source, temporary;
-  BOOL cancel = FALSE;  // read by CopyFileExA while it copies
-  CRITICAL_SECTION lock;
-  bool heard = false;  // the system calls the progress routine
-  unsigned long long done = 0, total = 0;
-  bool hidden = false;
-  BOOL copied = FALSE;
-};
-
-// The temporary is hidden as soon as it exists: from the progress routine
-// where the system calls it, else from the thread that waits.
-void HideOnce(CopyJob& job) {
-  EnterCriticalSection(&job.lock);
-  if (!job.hidden) {
-    const DWORD attributes = GetFileAttributesA(job.temporary.c_str());
-    job.hidden = attributes != INVALID_FILE_ATTRIBUTES &&
-                 SetFileAttributesA(job.temporary.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
-  }
-  LeaveCriticalSection(&job.lock);
-}
-
-DWORD CALLBACK OnProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                          DWORD reason, HANDLE, HANDLE, LPVOID data) {
-  CopyJob& job = *static_cast<CopyJob*>(data);
-  if (reason == CALLBACK_STREAM_SWITCH) HideOnce(job);
-  EnterCriticalSection(&job.lock);
-  job.heard = true;
-  job.done = static_cast<unsigned long long>(done.QuadPart);
-  job.total = static_cast<unsigned long long>(total.QuadPart);
-  LeaveCriticalSection(&job.lock);
-  return PROGRESS_CONTINUE;  // Cancel goes through the flag
-}
-
-DWORD WINAPI RunCopy(void* data) {
-  CopyJob& job = *static_cast<CopyJob*>(data);
-  job.copied = CopyFileExA(job.source.c_str(), job.temporary.c_str(), OnProgress, &job, &job.cancel, 0);
-  return 0;
-}
-
-// Waits a while for the copy thread; false once it has ended. Messages are
-// handled meanwhile: this thread started COM for the progress window, and a
-// thread of COM's single-threaded kind must not leave them waiting.
-bool WaitForCopy(HANDLE thread) {
-  const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, kPollMs, QS_ALLINPUT);
-  if (woke == WAIT_OBJECT_0) return false;
-  if (woke == WAIT_FAILED) {  // the copy's data lives on this stack: never leave before it ends
-    WaitForSingleObject(thread, INFINITE);
-    return false;
-  }
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return true;
-}
-
-bool SizeOf(const std::string& path, unsigned long long* size) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-  *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return true;
-}
-
-// How far the copy is: from the progress routine where the system calls it,
-// else from how much of the temporary the copier has written.
-void AmountDone(CopyJob& job, unsigned long long sourceSize, unsigned long long* done, unsigned long long* total) {
-  EnterCriticalSection(&job.lock);
-  const bool heard = job.heard;
-  *done = job.done;
-  *total = job.total;
-  LeaveCriticalSection(&job.lock);
-  if (heard) return;
-  *total = sourceSize;
-  if (!SizeOf(job.temporary, done)) *done = 0;
-}
 
 // The file's identity: its volume and its index on that volume.
 bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
@@ -130,51 +43,15 @@ bool Win32CopyFileSystem::SetAttributes(const std::string& path, unsigned attrib
   return SetFileAttributesA(path.c_str(), attributes) != 0;
 }
 
-bool Win32CopyFileSystem::Size(const std::string& path, unsigned long long* size) { return SizeOf(path, size); }
+bool Win32CopyFileSystem::Size(const std::string& path, unsigned long long* size) { return FileSizeOf(path, size); }
 
-CopyOutcome Win32CopyFileSystem::Copy(const std::string& source, const std::string& temporary) {
+CopyOutcome Win32CopyFileSystem::Copy(const std::string& source, const std::string& copy) {
   // Wine's copier takes a name too long for the other A calls, which could
   // then neither rename nor remove the copy.
-  if (GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
+  if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
     return CopyOutcome::Failed;
-  CopyJob job(source, temporary);
-  bool cancelled = false;
-  // The thread belongs to this call; the copy's data lives on this stack, so
-  // the call never leaves before the thread ends.
-  const UniqueHandle thread(CreateThread(nullptr, 0, RunCopy, &job, 0, nullptr));
-  if (!thread.Valid()) {
-    RunCopy(&job);  // no second thread: the copy goes on without a window
-  } else {
-    unsigned long long sourceSize = 0;
-    SizeOf(source, &sourceSize);
-    CopyProgress progress;
-    bool windowDone = false;  // shown and closed, or not to be had
-    const DWORD start = GetTickCount();
-    while (WaitForCopy(thread.Get())) {
-      HideOnce(job);
-      if (windowDone) continue;
-      if (!progress.Shown()) {
-        if (GetTickCount() - start < kProgressAfterMs) continue;
-        if (!progress.Show(FileNameOf(source, cp_))) {
-          windowDone = true;
-          continue;
-        }
-      }
-      unsigned long long done = 0, total = 0;
-      AmountDone(job, sourceSize, &done, &total);
-      progress.Update(done, total);
-      if (progress.Cancelled()) {
-        // Windows stops at once; a copier that ignores the flag ends in its
-        // own time, and its copy is removed all the same.
-        InterlockedExchange(reinterpret_cast<volatile LONG*>(&job.cancel), TRUE);
-        cancelled = true;
-        progress.Close();
-        windowDone = true;
-      }
-    }
-  }
-  if (cancelled) return CopyOutcome::Cancelled;
-  return job.copied ? CopyOutcome::Done : CopyOutcome::Failed;
+  if (treeRoot_.empty()) return copier_.Copy(source, copy, FileNameOf(source, cp_), true);
+  return copier_.Copy(source, copy, FileNameOf(treeRoot_, cp_) + source.substr(treeRoot_.size()), false);
 }
 
 bool Win32CopyFileSystem::Flush(const std::string& path) {
@@ -202,19 +79,100 @@ void Win32CopyFileSystem::Remove(const std::string& path) {
   DeleteFileA(path.c_str());
 }
 
+bool Win32TreeFileSystem::List(const std::string& folder, std::vector<TreeEntry>* entries) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  // The search belongs to this call, and FindClose ends it on every way out.
+  struct Search {
+    HANDLE handle;
+    ~Search() { FindClose(handle); }
+  } owner = {search};
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    TreeEntry entry;
+    entry.name = name;
+    entry.attributes = found.dwFileAttributes;
+    entry.link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entry.lastWrite = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                      found.ftLastWriteTime.dwLowDateTime;
+    entries->push_back(entry);
+  } while (FindNextFileA(owner.handle, &found));
+  return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+bool Win32TreeFileSystem::MakeFolder(const std::string& path, bool hidden) {
+  if (!CreateDirectoryA(path.c_str(), nullptr)) return false;
+  if (hidden && !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) {
+    RemoveDirectoryA(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool Win32TreeFileSystem::Rename(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void Win32TreeFileSystem::RemoveTree(const std::string& path) {
+  // Depth first by hand; a link inside is removed as a link, never followed.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  std::vector<TreeEntry> entries;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && List(path, &entries))
+    for (const TreeEntry& entry : entries) RemoveTree(path + "\\" + entry.name);
+  RemoveDirectoryA(path.c_str());
+}
+
+bool Win32TreeFileSystem::LastWrite(const std::string& path, unsigned long long* time) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+          data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
 CopyOutcome CopyReplacingWhole(const std::string& source, const std::string& target, const CodePage& cp) {
+  const TargetLock lock(target);
+  Copier copier;
+  Win32CopyFileSystem files(cp, copier);
+  return CopyWholeOrNothing(source, target, cp, files);
+}
+
+bool PlanFolderTree(const std::string& folder, const CodePage& cp, TreePlan* plan) {
+  Copier unused;
+  Win32CopyFileSystem files(cp, unused);
+  Win32TreeFileSystem folders;
+  return PlanTree(folder, files, folders, plan);
+}
+
+namespace {
+
+std::string FullPath(const std::string& path) {
   char full[MAX_PATH * 3];
-  const DWORD length = GetFullPathNameA(target.c_str(), sizeof full, full, nullptr);
-  const std::string lockName =
-      TargetLockName(length > 0 && length < sizeof full ? std::string(full, length) : target);
-  // The mutex belongs to this call; a run that was killed holding it leaves
-  // it abandoned, which the next wait takes as its own.
-  const UniqueHandle lock(CreateMutexA(nullptr, FALSE, lockName.c_str()));
-  if (lock.Valid()) WaitForSingleObject(lock.Get(), INFINITE);
-  Win32CopyFileSystem files(cp);
-  const CopyOutcome outcome = CopyWholeOrNothing(source, target, cp, files);
-  if (lock.Valid()) ReleaseMutex(lock.Get());
-  return outcome;
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+}  // namespace
+
+CopyOutcome CopyTreeReplacingWhole(const std::string& source, const std::string& target, const TreePlan& plan,
+                                   const CodePage& cp) {
+  // A typed name may be relative, or spelled with "/": compared in full.
+  const std::string full = FullPath(target);
+  const TargetLock lock(full);
+  const std::string root = FullPath(source);
+  Copier copier(plan.totalBytes);
+  Win32CopyFileSystem files(cp, copier, root);
+  Win32TreeFileSystem folders;
+  return CopyTreeWholeOrNothing(root, full, plan, cp, files, folders);
 }
 
 }  // namespace keepsnap

@@ -73,6 +73,10 @@ bool CopyProgress::Show(const std::string& fileName) {
   return true;
 }
 
+void CopyProgress::Name(const std::string& fileName) {
+  if (dialog_ != nullptr) dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
+}
+
 void CopyProgress::Update(unsigned long long done, unsigned long long total) {
   if (dialog_ == nullptr || total == 0) return;
   dialog_->SetProgress64(done, total);

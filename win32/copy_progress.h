@@ -19,6 +19,8 @@ class CopyProgress {
 
   // False when the window cannot be had; the copy goes on without it.
   bool Show(const std::string& fileName);
+  // What is being copied now: "Backing up <name>".
+  void Name(const std::string& fileName);
   bool Shown() const { return dialog_ != nullptr; }
   void Update(unsigned long long done, unsigned long long total);
   bool Cancelled();

@@ -191,18 +191,17 @@ const Case kCases[] = {
      keepsnap::kNoDateMessage, nullptr},
     {"path that does not exist, system date", SystemDate, [](const std::string& f) { return f + "\\gone.txt"; },
      nullptr, keepsnap::kCopyFailedMessage, nullptr},
-    {"folder instead of a file, file date",
+    // A folder is backed up whole, named and dated as a folder; a drive has
+    // no name to put a date behind.
+    {"a folder, file date",
      [](const std::string& f) {
        FileDate(f);
-       CreateDirectoryA((f + "\\sub").c_str(), nullptr);
+       CreateDirectoryA((f + "\\sub.v2").c_str(), nullptr);
+       MakeDatedFile(f + "\\sub.v2\\notes.txt", kBody, 2003, 9, 20);
      },
-     [](const std::string& f) { return f + "\\sub"; }, nullptr, keepsnap::kNoDateMessage, nullptr},
-    {"folder instead of a file, system date",
-     [](const std::string& f) {
-       SystemDate(f);
-       CreateDirectoryA((f + "\\sub").c_str(), nullptr);
-     },
-     [](const std::string& f) { return f + "\\sub"; }, nullptr, keepsnap::kCopyFailedMessage, nullptr},
+     [](const std::string& f) { return f + "\\sub.v2"; }, nullptr, nullptr, "sub.v2-2003-09-20\\notes.txt"},
+    {"a drive, system date", SystemDate, [](const std::string&) { return std::string("C:\\"); }, nullptr,
+     keepsnap::kCopyFailedMessage, nullptr},
     {"a path of about 600 characters, file date", [](const std::string& f) { FileDate(f), MakeDeepFile(f); },
      DeepPath, nullptr, keepsnap::kNoDateMessage, nullptr, OnlyTheDeepFile},
     {"a path of about 600 characters, system date", [](const std::string& f) { SystemDate(f), MakeDeepFile(f); },

@@ -1,0 +1,144 @@
+#include "win32/copier.h"
+
+#include "win32/handles.h"
+
+namespace keepsnap {
+
+namespace {
+
+const DWORD kProgressAfterMs = 1000;  // a copy that ends sooner shows nothing
+const DWORD kPollMs = 50;
+
+// One copy on its own thread, and what the main thread may read of it.
+// The lock guards the fields the progress routine writes.
+struct CopyJob {
+  CopyJob(const std::string& from, const std::string& to) : source(from), temporary(to) {
+    InitializeCriticalSection(&lock);
+  }
+  ~CopyJob() { DeleteCriticalSection(&lock); }
+
+  const std::string source, temporary;
+  BOOL cancel = FALSE;  // read by CopyFileExA while it copies
+  CRITICAL_SECTION lock;
+  bool heard = false;  // the system calls the progress routine
+  unsigned long long done = 0, total = 0;
+  bool hide = false;  // a file's temporary: hidden as soon as it exists
+  bool hidden = false;
+  BOOL copied = FALSE;
+};
+
+// The temporary is hidden as soon as it exists: from the progress routine
+// where the system calls it, else from the thread that waits.
+void HideOnce(CopyJob& job) {
+  if (!job.hide) return;
+  EnterCriticalSection(&job.lock);
+  if (!job.hidden) {
+    const DWORD attributes = GetFileAttributesA(job.temporary.c_str());
+    job.hidden = attributes != INVALID_FILE_ATTRIBUTES &&
+                 SetFileAttributesA(job.temporary.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+  }
+  LeaveCriticalSection(&job.lock);
+}
+
+DWORD CALLBACK OnProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                          DWORD reason, HANDLE, HANDLE, LPVOID data) {
+  CopyJob& job = *static_cast<CopyJob*>(data);
+  if (reason == CALLBACK_STREAM_SWITCH) HideOnce(job);
+  EnterCriticalSection(&job.lock);
+  job.heard = true;
+  job.done = static_cast<unsigned long long>(done.QuadPart);
+  job.total = static_cast<unsigned long long>(total.QuadPart);
+  LeaveCriticalSection(&job.lock);
+  return PROGRESS_CONTINUE;  // Cancel goes through the flag
+}
+
+DWORD WINAPI RunCopy(void* data) {
+  CopyJob& job = *static_cast<CopyJob*>(data);
+  job.copied = CopyFileExA(job.source.c_str(), job.temporary.c_str(), OnProgress, &job, &job.cancel, 0);
+  return 0;
+}
+
+// Waits a while for the copy thread; false once it has ended. Messages are
+// handled meanwhile: this thread started COM for the progress window, and a
+// thread of COM's single-threaded kind must not leave them waiting.
+bool WaitForCopy(HANDLE thread) {
+  const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, kPollMs, QS_ALLINPUT);
+  if (woke == WAIT_OBJECT_0) return false;
+  if (woke == WAIT_FAILED) {  // the copy's data lives on this stack: never leave before it ends
+    WaitForSingleObject(thread, INFINITE);
+    return false;
+  }
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return true;
+}
+
+// How far the copy is: from the progress routine where the system calls it,
+// else from how much of the temporary the copier has written.
+void AmountDone(CopyJob& job, unsigned long long sourceSize, unsigned long long* done, unsigned long long* total) {
+  EnterCriticalSection(&job.lock);
+  const bool heard = job.heard;
+  *done = job.done;
+  *total = job.total;
+  LeaveCriticalSection(&job.lock);
+  if (heard) return;
+  *total = sourceSize;
+  if (!FileSizeOf(job.temporary, done)) *done = 0;
+}
+
+}  // namespace
+
+bool FileSizeOf(const std::string& path, unsigned long long* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+Copier::Copier(unsigned long long total) : total_(total), start_(GetTickCount()) {}
+
+CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, const std::string& shown, bool hide) {
+  if (cancelled_) return CopyOutcome::Cancelled;
+  CopyJob job(source, copy);
+  job.hide = hide;
+  unsigned long long sourceSize = 0;
+  FileSizeOf(source, &sourceSize);
+  // The thread belongs to this call; the copy's data lives on this stack, so
+  // the call never leaves before the thread ends.
+  const UniqueHandle thread(CreateThread(nullptr, 0, RunCopy, &job, 0, nullptr));
+  if (!thread.Valid()) {
+    RunCopy(&job);  // no second thread: the copy goes on without a window
+  } else {
+    if (progress_.Shown()) progress_.Name(shown);
+    while (WaitForCopy(thread.Get())) {
+      HideOnce(job);
+      if (windowDone_) continue;
+      if (!progress_.Shown()) {
+        if (GetTickCount() - start_ < kProgressAfterMs) continue;
+        if (!progress_.Show(shown)) {
+          windowDone_ = true;
+          continue;
+        }
+      }
+      unsigned long long done = 0, total = 0;
+      AmountDone(job, sourceSize, &done, &total);
+      progress_.Update(before_ + done, total_ != 0 ? total_ : total);
+      if (progress_.Cancelled()) {
+        // Windows stops at once; a copier that ignores the flag ends in its
+        // own time, and its copy is removed all the same.
+        InterlockedExchange(reinterpret_cast<volatile LONG*>(&job.cancel), TRUE);
+        cancelled_ = true;
+        progress_.Close();
+        windowDone_ = true;
+      }
+    }
+  }
+  before_ += sourceSize;
+  if (cancelled_) return CopyOutcome::Cancelled;
+  return job.copied ? CopyOutcome::Done : CopyOutcome::Failed;
+}
+
+}  // namespace keepsnap

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/whole_copy.h"
+#include "win32/copy_progress.h"
+
+namespace keepsnap {
+
+// The system's copier, CopyFileExA, which carries what a backup must keep
+// (alternate streams, the downloaded-file mark, encryption, server-side
+// copies on a share), run on a second thread, so that a backup still running
+// after a second shows the shell's progress window and can be cancelled from
+// it. One copier serves one backup: a file, or every file of a folder, under
+// one window that counts the bytes of them all.
+class Copier {
+ public:
+  // total: the bytes of every file to copy; 0 takes each file's own size.
+  explicit Copier(unsigned long long total = 0);
+  Copier(const Copier&) = delete;
+  Copier& operator=(const Copier&) = delete;
+
+  // To a name that does not exist; `shown` names the file in the window.
+  // With `hide`, the copy is hidden as soon as it exists. Once Cancel was
+  // pressed every further copy is Cancelled at once.
+  CopyOutcome Copy(const std::string& source, const std::string& copy, const std::string& shown, bool hide);
+
+ private:
+  const unsigned long long total_;
+  unsigned long long before_ = 0;  // copied by the earlier calls
+  const DWORD start_;
+  CopyProgress progress_;
+  bool windowDone_ = false;  // shown and closed, or not to be had
+  bool cancelled_ = false;
+};
+
+// The file's size; false when it cannot be had.
+bool FileSizeOf(const std::string& path, unsigned long long* size);
+
+}  // namespace keepsnap
