@@ -5,6 +5,7 @@
 namespace keepsnap {
 
 const char kContextMenuKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kFolderMenuKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
 const char kInstalledProgram[] = "snapcopy.exe";
 
 const char kFolderTooLongMessage[] = "Backup folder name must be 25 characters or less.";
@@ -79,8 +80,13 @@ std::string ContextMenuCommand(const std::string& windowsDirectory) {
 WriteOutcome RegisterContextMenu(SetupPlatform& platform) {
   std::string windows;
   if (!platform.WindowsDirectory(&windows)) return WriteOutcome{false, false};
-  WriteOutcome outcome = platform.RegisterCommand(kContextMenuKey, ContextMenuCommand(windows));
-  outcome.saved = outcome.created && outcome.saved;
+  const std::string command = ContextMenuCommand(windows);
+  WriteOutcome outcome = {true, true};
+  for (const char* key : {kContextMenuKey, kFolderMenuKey}) {
+    const WriteOutcome entry = platform.RegisterCommand(key, command);
+    outcome.created = outcome.created && entry.created;
+    outcome.saved = outcome.saved && entry.created && entry.saved;  // no value is set on a key not made
+  }
   return outcome;
 }
 

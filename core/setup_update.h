@@ -8,7 +8,9 @@
 
 namespace keepsnap {
 
-extern const char kContextMenuKey[];  // under HKEY_CLASSES_ROOT
+// Under HKEY_CLASSES_ROOT: the menu entry on every file, and on every folder.
+extern const char kContextMenuKey[];
+extern const char kFolderMenuKey[];
 extern const char kInstalledProgram[];
 
 extern const char kFolderTooLongMessage[];
@@ -66,8 +68,9 @@ std::string ContextMenuCommand(const std::string& windowsDirectory);
 // Copies snapcopy.exe from beside the setup program into the Windows directory.
 bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
 
-// Registers the command for the installed program; nothing without the
-// Windows directory, since a bare name is the one that can be hijacked.
+// Registers the command for the installed program on files and on folders;
+// nothing without the Windows directory, since a bare name is the one that
+// can be hijacked. Each outcome holds only when it holds for both entries.
 WriteOutcome RegisterContextMenu(SetupPlatform& platform);
 
 // The text of the final box: headline, details, and every step's outcome.

@@ -42,11 +42,12 @@ done
 # Public properties the install's server side may take from the command line.
 q "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;DATE_MODE;DATE_SEPARATOR;DATE_TO_USE;BACKUP_FOLDER' WHERE Property = 'SecureCustomProperties'"
 # "-": the key and all below it go when the component goes: the settings
-# with what the setup wrote, and the menu entry's verb key whole. (KEY is a
+# with what the setup wrote, and the menu entries' verb keys whole. (KEY is a
 # word of MSI's SQL, hence the quotes.)
 registry="INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES"
 q "$registry ('SettingsKey', 2, 'Software\\Morvane\\Keepsnap', '-', 'SettingsRemoval')"
 q "$registry ('VerbKey', 0, '*\\shell\\Morvane - Backup File(s) Ver 2.0', '-', 'MenuEntry')"
+q "$registry ('FolderVerbKey', 0, 'Directory\\shell\\Morvane - Backup File(s) Ver 2.0', '-', 'MenuEntry')"
 # The earlier version is removed after this one is installed: the parts both
 # have stay in use, the settings key among them.
 q "UPDATE InstallExecuteSequence SET Sequence = 6650 WHERE Action = 'RemoveExistingProducts'"

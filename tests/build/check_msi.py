@@ -49,10 +49,10 @@ check(files == [('InstalledCommand', 'snapcopy.exe'), ('Setup', 'help.html'), ('
                 ('Setup', 'snapsetup.exe')], 'files %s' % files)
 
 registry = {(r[1], r[2], r[3]): (r[4], r[5]) for r in table('Registry')}
-verb = '*\\shell\\Morvane - Backup File(s) Ver 2.0'
-check(registry.get(('0', verb + '\\command', '')) == ('"[WindowsFolder]snapcopy.exe" "%1"', 'MenuEntry'),
-      'the command: %s' % (registry.get(('0', verb + '\\command', '')),))
-check(registry.get(('0', verb, '-')) == ('', 'MenuEntry'), 'the verb key removed with the entry')
+for verb in ('*\\shell\\Morvane - Backup File(s) Ver 2.0', 'Directory\\shell\\Morvane - Backup File(s) Ver 2.0'):
+    check(registry.get(('0', verb + '\\command', '')) == ('"[WindowsFolder]snapcopy.exe" "%1"', 'MenuEntry'),
+          'the command on %s: %s' % (verb, registry.get(('0', verb + '\\command', ''))))
+    check(registry.get(('0', verb, '-')) == ('', 'MenuEntry'), 'the verb key %s removed with the entry' % verb)
 check(registry.get(('2', 'Software\\Morvane\\Keepsnap', '-')) == ('', 'SettingsRemoval'),
       'the settings key removed on uninstall')
 for key, prop in (('date_mode\\', 'DATE_MODE'), ('date_separator', 'DATE_SEPARATOR'),

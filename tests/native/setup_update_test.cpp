@@ -39,6 +39,7 @@ class FakeSetupPlatform : public SetupPlatform {
   bool windowsWorks = true;
   bool copyWorks = true;
   WriteOutcome menuOutcome = {true, true};
+  std::map<std::string, WriteOutcome> menuOutcomes;  // by key path; default: menuOutcome
   std::map<std::string, WriteOutcome> settingOutcomes;  // default: both succeed
   CodePage cp;
 
@@ -60,7 +61,8 @@ class FakeSetupPlatform : public SetupPlatform {
   }
   WriteOutcome RegisterCommand(const char* keyPath, const std::string& command) override {
     commands.emplace_back(keyPath, command);
-    return menuOutcome;
+    auto it = menuOutcomes.find(keyPath);
+    return it == menuOutcomes.end() ? menuOutcome : it->second;
   }
   WriteOutcome WriteSetting(const char* keyPath, const std::string& text) override {
     writes.emplace_back(keyPath, text);
@@ -94,9 +96,11 @@ TEST(ApplySettings, ConfirmedUpdateWritesEverythingAndReports) {
   ASSERT_EQ(1u, platform.copies.size());
   EXPECT_EQ("C:\\Setup Files\\snapcopy.exe", platform.copies[0].first);
   EXPECT_EQ("C:\\WINDOWS\\snapcopy.exe", platform.copies[0].second);
-  ASSERT_EQ(1u, platform.commands.size());
+  ASSERT_EQ(2u, platform.commands.size());
   EXPECT_EQ("*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\", platform.commands[0].first);
-  EXPECT_EQ("\"C:\\WINDOWS\\snapcopy.exe\" \"%1\"", platform.commands[0].second);
+  EXPECT_EQ("Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\", platform.commands[1].first);
+  for (const auto& command : platform.commands)
+    EXPECT_EQ("\"C:\\WINDOWS\\snapcopy.exe\" \"%1\"", command.second) << command.first;
   EXPECT_EQ(std::string("Successfully updated Morvane Keepsnap\n\nDetails...\n") + kAllSaved +
                 "\nCopied snapcopy.exe to the Windows directory\n- Registry key created -\n- Registry value set -",
             view.report);
@@ -166,8 +170,10 @@ TEST(ApplySettings, AnyFailedStepChangesTheReport) {
       head + kAllSaved + copied + keyMade + "\n- Registry NOT value set -",
       head + toUseNotSaved + copied + keyMade + valueSet,
       head + folderNotMade + copied + keyMade + valueSet,
+      head + kAllSaved + copied + "\n- Registry key NOT created -\n- Registry NOT value set -",
+      head + kAllSaved + copied + keyMade + "\n- Registry NOT value set -",
   };
-  for (int failing = 0; failing < 5; ++failing) {
+  for (int failing = 0; failing < 7; ++failing) {
     FakeView view;
     FakeSetupPlatform platform;
     switch (failing) {
@@ -176,6 +182,9 @@ TEST(ApplySettings, AnyFailedStepChangesTheReport) {
       case 2: platform.menuOutcome = {true, false}; break;
       case 3: platform.settingOutcomes[kDateToUseKey] = {true, false}; break;
       case 4: platform.settingOutcomes[kBackupFolderKey] = {false, false}; break;
+      // The lines speak for both entries: the folder entry alone failing.
+      case 5: platform.menuOutcomes[kFolderMenuKey] = {false, false}; break;
+      case 6: platform.menuOutcomes[kFolderMenuKey] = {true, false}; break;
     }
     ApplySettings(view, platform);
     EXPECT_EQ(expected[failing], view.report) << failing;

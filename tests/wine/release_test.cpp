@@ -19,6 +19,7 @@ using namespace winetest;
 namespace {
 
 const char kVerbKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0";
+const char kFolderVerbKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0";
 const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
 
 std::string RunUninstall(const std::string& release) {
@@ -80,12 +81,21 @@ TEST(Release, SetupBackupUninstall) {
   EXPECT_FALSE(Exists("C:\\planted-snapcopy-ran.txt")) << "the menu entry ran the planted snapcopy.exe";
   EXPECT_TRUE(ReadFileBytes(folder + "\\report-2003-09-20.txt", &planted) && planted == "report")
       << "no backup through the menu entry";
+  // The same entry on a folder, as the shell runs it for one.
+  CreateDirectoryA("C:\\Documents\\Project", nullptr);
+  MakeDatedFile("C:\\Documents\\Project\\plan.txt", "plan", 2003, 9, 20);
+  Process onFolder("C:\\Tools\\verb_host.exe C:\\Downloads C:\\Documents\\Project", "C:\\Tools");
+  ASSERT_TRUE(onFolder.WaitForExit(30000));
+  EXPECT_TRUE(ReadFileBytes(folder + "\\Project-2003-09-20\\plan.txt", &planted) && planted == "plan")
+      << "no backup of the folder through its menu entry";
 
   const std::string said = RunUninstall(release);
   EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry")) << said;
+  EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry on folders")) << said;
   EXPECT_NE(std::string::npos, said.find("Removed the settings")) << said;
   EXPECT_NE(std::string::npos, said.find("snapcopy.exe.")) << said;
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFolderVerbKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Morvane\\Keepsnap"));
   EXPECT_FALSE(Exists("C:\\windows\\snapcopy.exe"));
   std::string bytes;
@@ -154,9 +164,9 @@ const char kSettingsKey[] = "Software\\Morvane\\Keepsnap";
 // The menu entry, in the 32-bit view the package writes: Windows and Wine 10
 // share it with the 64-bit one; Wine 8 keeps them apart, so there the x86_64
 // setup's own entry, in the other view, is not the package's to remove.
-bool VerbRegistered() {
+bool VerbRegistered(const char* verbKey) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kVerbKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, verbKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
 }
@@ -171,7 +181,8 @@ TEST(Package, InstallUpgradeRepairRemove) {
   const std::string programs = Environment("ProgramFiles(x86)") + "\\Morvane\\Keepsnap";
   auto nothingInstalled = [&]() {
     return !Exists("C:\\windows\\snapcopy.exe") && !Exists(programs) && !KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey) &&
-           !VerbRegistered() && UninstallEntries().empty() && !ShortcutExists();
+           !VerbRegistered(kVerbKey) && !VerbRegistered(kFolderVerbKey) && UninstallEntries().empty() &&
+           !ShortcutExists();
   };
   ASSERT_TRUE(nothingInstalled());
 
@@ -189,6 +200,7 @@ TEST(Package, InstallUpgradeRepairRemove) {
     EXPECT_TRUE(Exists(programs + "\\" + file)) << file;
   EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
   EXPECT_TRUE(ShortcutExists());
+  EXPECT_TRUE(VerbRegistered(kVerbKey) && VerbRegistered(kFolderVerbKey)) << "the entries on files and folders";
   const std::vector<std::string> entry = {"Morvane Keepsnap 2.0.0|Morvane|2.0.0|1|icon|size"};
   EXPECT_EQ(entry, UninstallEntries());
   const std::pair<const char*, std::string> given[] = {{keepsnap::kDateModeKey, "0"},
@@ -234,6 +246,7 @@ TEST(Package, InstallUpgradeRepairRemove) {
               bytes == std::string("backup") + '\0')
       << "a setting not given changed in the upgrade";
   EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
+  EXPECT_TRUE(VerbRegistered(kVerbKey) && VerbRegistered(kFolderVerbKey)) << "an upgrade keeps both entries";
 
   // Repair brings back a deleted program. Spelled as the properties that
   // /fa stands for: Wine's msiexec does not carry out /f (given a package it
@@ -257,7 +270,7 @@ TEST(Package, InstallUpgradeRepairRemove) {
   EXPECT_EQ(0u, Msiexec("/x " + later));
   EXPECT_TRUE(nothingInstalled()) << "left: files " << Exists("C:\\windows\\snapcopy.exe") << Exists(programs)
                                   << " settings " << KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey) << " verb "
-                                  << VerbRegistered() << " entries " << UninstallEntries().size()
+                                  << VerbRegistered(kVerbKey) << VerbRegistered(kFolderVerbKey) << " entries " << UninstallEntries().size()
                                   << " shortcut " << ShortcutExists();
   EXPECT_FALSE(Exists(Environment("ProgramFiles(x86)") + "\\Morvane")) << "an empty folder stayed";
   EXPECT_TRUE(ReadFileBytes("C:\\Documents\\plan-2003-09-20.txt", &bytes) && bytes == "plan") << "backups stay";

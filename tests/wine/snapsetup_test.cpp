@@ -16,6 +16,7 @@ namespace {
 
 const char kSetupCaption[] = "Morvane Keepsnap Setup";
 const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kFolderCommandKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
 const char kInstalled[] = "C:\\windows\\snapcopy.exe";
 
 const char kAllDone[] =
@@ -34,11 +35,13 @@ class SetupTest : public ::testing::Test {
   static void RemoveEverything() {
     DeleteSettings();
     DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Morvane - Backup File(s) Ver 2.0");
+    DeleteTree(HKEY_CLASSES_ROOT, "Directory\\shell\\Morvane - Backup File(s) Ver 2.0");
     DeleteFileA(kInstalled);
   }
   static bool NothingWritten() {
     return !KeyExists(HKEY_LOCAL_MACHINE, "Software\\Morvane") &&
-           !KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Morvane - Backup File(s) Ver 2.0") && !Exists(kInstalled);
+           !KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Morvane - Backup File(s) Ver 2.0") &&
+           !KeyExists(HKEY_CLASSES_ROOT, "Directory\\shell\\Morvane - Backup File(s) Ver 2.0") && !Exists(kInstalled);
   }
 
   // Starts the setup from the folder that holds both programs, as run; its
@@ -266,13 +269,16 @@ TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
   ExpectSetting(keepsnap::kDateSeparatorKey, "2");
   ExpectSetting(keepsnap::kDateToUseKey, "1");
   ExpectSetting(keepsnap::kBackupFolderKey, "old");
-  DWORD type = 0;
-  std::string command;
-  ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, kCommandKey, &type, &command));
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, MAX_PATH);
-  EXPECT_EQ("\"" + std::string(windows) + "\\snapcopy.exe\" \"%1\"" + '\0', command);
+  // The same command on files and on folders.
+  for (const char* key : {kCommandKey, kFolderCommandKey}) {
+    DWORD type = 0;
+    std::string command;
+    ASSERT_TRUE(ReadDefault(HKEY_CLASSES_ROOT, key, &type, &command)) << key;
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << key;
+    EXPECT_EQ("\"" + std::string(windows) + "\\snapcopy.exe\" \"%1\"" + '\0', command) << key;
+  }
   std::string installed, built;
   ASSERT_TRUE(ReadFileBytes(kInstalled, &installed));
   ASSERT_TRUE(ReadFileBytes(BinDir() + "\\snapcopy.exe", &built));
