@@ -26,6 +26,32 @@ std::string TodayStamp(const char* mode, const char* separator) {
   return std::string(mode) == "0" ? y + sep + m + sep + d : m + sep + d + sep + y;
 }
 
+// A folder to back up: files of three dates (the newest 2003-09-20), nested
+// and empty folders, a hidden file.
+void MakeProject(const std::string& root) {
+  for (const char* sub : {"", "\\sub", "\\sub\\deep", "\\empty"}) CreateDirectoryA((root + sub).c_str(), nullptr);
+  MakeDatedFile(root + "\\a.txt", "alpha", 2001, 1, 1);
+  MakeDatedFile(root + "\\sub\\b.txt", "beta", 2003, 9, 20);
+  MakeDatedFile(root + "\\sub\\deep\\c.txt", "gamma", 2002, 5, 5);
+  MakeDatedFile(root + "\\sub\\.h", "hidden", 2000, 1, 1);
+  SetFileAttributesA((root + "\\sub\\.h").c_str(), FILE_ATTRIBUTE_HIDDEN);
+}
+
+// An earlier copy of the same day, with a file the tree lacks.
+const std::map<std::string, std::string> kEarlierCopy = {{"gone.txt", "only in the earlier copy"}};
+void MakeEarlierCopy(const std::string& copy) {
+  CreateDirectoryA(copy.c_str(), nullptr);
+  WriteFileBytes(copy + "\\gone.txt", "only in the earlier copy");
+}
+
+// Nothing of a folder's backup left beside it under a hidden name.
+void ExpectNoLeftover(const std::string& target) {
+  const std::string::size_type slash = target.rfind('\\');
+  const std::string beside = target.substr(0, slash + 1) + "~" + target.substr(slash + 1) + ".keepsnap";
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(beside.c_str())) << beside;
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((beside + "-earlier").c_str())) << beside << "-earlier";
+}
+
 class SnapcopyRun : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -118,6 +144,33 @@ TEST_F(SnapcopyRun, SameDayReplacesCopy) {
   ExpectCopy("report-2003-09-20.txt");
 }
 
+// A folder is backed up whole: every file with its bytes, time and
+// attributes, nested and empty folders, named with the whole folder name and
+// dated by its newest file; an earlier copy of the same day is replaced whole.
+TEST_F(SnapcopyRun, FolderCopiedWhole) {
+  StoreSettings("0", "1", "0", "backup");
+  const std::string project = folder + "\\Project", copy = folder + "\\Project-2003-09-20";
+  MakeProject(project);
+  MakeEarlierCopy(copy);
+  RunShellCommand(project);
+  EXPECT_EQ(Tree(project), Tree(copy));
+  for (const char* file : {"\\a.txt", "\\sub\\b.txt", "\\sub\\deep\\c.txt"}) {
+    WIN32_FILE_ATTRIBUTE_DATA from, to;
+    ASSERT_TRUE(GetFileAttributesExA((project + file).c_str(), GetFileExInfoStandard, &from));
+    ASSERT_TRUE(GetFileAttributesExA((copy + file).c_str(), GetFileExInfoStandard, &to)) << file;
+    EXPECT_EQ(0, CompareFileTime(&from.ftLastWriteTime, &to.ftLastWriteTime)) << file;
+  }
+  EXPECT_TRUE(GetFileAttributesA((copy + "\\sub\\.h").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(3, CountFiles(folder)) << "the file, the folder and its copy, nothing more";
+  // A dot in a folder's name marks no extension.
+  const std::string site = folder + "\\Site.v2";
+  CreateDirectoryA(site.c_str(), nullptr);
+  MakeDatedFile(site + "\\index.html", "site", 2003, 9, 20);
+  RunShellCommand(site);
+  EXPECT_EQ(Tree(site), Tree(folder + "\\Site.v2-2003-09-20"));
+}
+
 struct Box {
   std::string text, caption;
 };
@@ -207,6 +260,21 @@ TEST_F(SnapcopyRun, DiskFullKeepsEarlierBackup) {
   Click(box, IDOK);
   ASSERT_TRUE(run.WaitForExit(10000));
   ExpectOnlySourceAndBackup(full, full + "\\report-2003-09-20.txt", earlier);
+
+  // A folder that fills the volume part-way through its tree.
+  FreshFolder("full");
+  const std::string project = full + "\\Project", copy = full + "\\Project-2003-09-20";
+  CreateDirectoryA(project.c_str(), nullptr);
+  for (const char* name : {"\\1.bin", "\\2.bin", "\\3.bin"}) MakeDatedFile(project + name, Body(450000, name[1]), 2003, 9, 20);
+  MakeEarlierCopy(copy);
+  Process tree("snapcopy.exe " + project);
+  box = WaitForDialog(keepsnap::kErrorCaption, tree.Id());
+  ASSERT_NE(nullptr, box) << "a failed folder copy must be shown";
+  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+  Click(box, IDOK);
+  ASSERT_TRUE(tree.WaitForExit(10000));
+  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
+  EXPECT_EQ(2, CountFiles(full)) << "something was left";
 }
 
 // Runs under strace (ctest sets KEEPSNAP_STRACE, wine-session.sh starts it):
@@ -274,6 +342,23 @@ TEST_F(SlowSource, CancelKeepsEarlierBackup) {
     EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
     ExpectOnlySourceAndBackup(kFolder, kBackup, earlier);
   }
+  // A folder's backup: one window for the tree, naming the folder; Cancel
+  // keeps the earlier copy and leaves nothing.
+  SetUp();
+  MakeDatedFile(kBackup, earlier, 2003, 9, 19);  // the folder's newest file is the source
+  const std::string copy = FreshFolder("faulty-2003-09-20");
+  MakeEarlierCopy(copy);
+  Process run("snapcopy.exe " + std::string(kFolder));
+  HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
+  ASSERT_NE(nullptr, window) << "no progress window for a folder";
+  bool named = false;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    named = named || WindowText(child).find("faulty\\source.bin") != std::string::npos;
+  EXPECT_TRUE(named) << "the window names the folder and the file";
+  Click(window, IDCANCEL);
+  EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
+  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
+  ExpectNoLeftover(copy);
 }
 
 // Killed part-way (a crash, a log-off): the earlier backup is whole, at most
@@ -300,6 +385,42 @@ TEST_F(SlowSource, KilledRunLeavesEarlierBackup) {
   Process next("snapcopy.exe " + std::string(kSource));
   ASSERT_TRUE(next.WaitForExit(30000));
   ExpectOnlySourceAndBackup(kFolder, kBackup, source);
+}
+
+// A folder's backup killed part-way, at whatever point: the copy's name holds
+// the earlier copy or the new one, each whole, or nothing while the earlier
+// copy waits whole under its hidden name; whatever is left is hidden; the
+// next run puts it right and leaves the new copy alone.
+TEST_F(SlowSource, KilledFolderCopyPutRightByTheNext) {
+  const std::string copy = std::string(kFolder) + "-2003-09-20";
+  const std::string aside = "C:\\kstest\\~faulty-2003-09-20.keepsnap-earlier";
+  for (DWORD after : {300u, 1500u}) {
+    SetUp();
+    MakeDatedFile(kBackup, earlier, 2003, 9, 19);  // the folder's newest file is the source
+    FreshFolder("faulty-2003-09-20");                // not the copy an earlier round made
+    MakeEarlierCopy(copy);
+    Process killed("snapcopy.exe " + std::string(kFolder));
+    ASSERT_TRUE(killed.Started());
+    Sleep(after);
+    ASSERT_TRUE(TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, killed.Id()), 9));
+    ASSERT_TRUE(killed.WaitForExit(10000));
+    const std::map<std::string, std::string> named = Tree(copy);
+    if (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      EXPECT_TRUE(named == kEarlierCopy || named == Tree(kFolder)) << "a part under the copy's name, after " << after;
+    } else {
+      EXPECT_EQ(kEarlierCopy, Tree(aside)) << "the earlier copy is neither named nor aside, after " << after;
+    }
+    for (const std::string& leftover : {std::string("C:\\kstest\\~faulty-2003-09-20.keepsnap"), aside}) {
+      const DWORD attributes = GetFileAttributesA(leftover.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << leftover;
+      }
+    }
+    Process next("snapcopy.exe " + std::string(kFolder));
+    ASSERT_TRUE(next.WaitForExit(30000));
+    EXPECT_EQ(Tree(kFolder), Tree(copy)) << "the run after a kill at " << after << " ms";
+    ExpectNoLeftover(copy);
+  }
 }
 
 // A double click starts two runs on one file: one whole backup, no message,
@@ -332,6 +453,20 @@ TEST_F(FaultySource, ReadErrorKeepsEarlierBackup) {
   Click(box, IDOK);
   ASSERT_TRUE(run.WaitForExit(10000));
   ExpectOnlySourceAndBackup(kFolder, kBackup, earlier);
+
+  // A folder whose one file deep in the tree fails to read.
+  const std::string tree = std::string(kFolder) + "\\tree", copy = std::string(kFolder) + "\\tree-2003-09-20";
+  MakeProject(tree);
+  MakeDatedFile(tree + "\\sub\\deep\\source.bin", source, 2003, 9, 20);
+  MakeEarlierCopy(copy);
+  Process folderRun("snapcopy.exe " + tree);
+  box = WaitForDialog(keepsnap::kErrorCaption, folderRun.Id(), 30000);
+  ASSERT_NE(nullptr, box) << "a failed read in a folder must be shown";
+  EXPECT_EQ(keepsnap::kCopyFailedMessage, MessageBoxText(box));
+  Click(box, IDOK);
+  ASSERT_TRUE(folderRun.WaitForExit(10000));
+  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
+  ExpectNoLeftover(copy);
 }
 
 // Under strace -y, which logs flushes and renames with the files' names to
@@ -407,6 +542,35 @@ TEST_F(SnapcopyKeys, ShiftAndFolderKeyCopyIntoBackupFolder) {
   RunWithKeys("shift+folder", source);
   ExpectCopy("backup\\report-09202003.txt");
   EXPECT_EQ(2, CountFiles(folder + "\\backup"));
+}
+
+// A folder with Shift and the folder key: into the backup folder beside it;
+// with Shift alone the name dialog offers the copy's full path, and a typed
+// path inside the folder itself is refused.
+TEST_F(SnapcopyKeys, FolderByKeys) {
+  StoreSettings("0", "1", "0", "backup");
+  const std::string project = folder + "\\Project";
+  MakeProject(project);
+  RunWithKeys("shift+folder", project);
+  EXPECT_EQ(Tree(project), Tree(folder + "\\backup\\Project-2003-09-20"));
+
+  for (const std::string& typed : {folder + "\\Project-typed", project + "\\inside"}) {
+    Process run("\"" + BinDir() + "\\snapcopy_with_keys.exe\" shift " + project);
+    HWND dialog = WaitForDialog("Enter New File Name", run.Id());
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(folder + "\\Project-2003-09-20", ControlText(dialog, IDC_NEW_NAME));
+    SetDlgItemTextA(dialog, IDC_NEW_NAME, typed.c_str());
+    Click(dialog, IDOK);
+    const bool inside = typed.find("inside") != std::string::npos;
+    HWND box = WaitForDialog(keepsnap::kErrorCaption, run.Id(), inside ? 10000 : 1500);
+    EXPECT_EQ(inside, box != nullptr) << typed;
+    if (box != nullptr) Click(box, IDOK);
+    ASSERT_TRUE(run.WaitForExit(15000));
+    if (!inside) {
+      EXPECT_EQ(Tree(project), Tree(typed));
+    }
+  }
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((project + "\\inside").c_str()));
 }
 
 // The shell starts one run per selected file, up to fifteen at once: beside

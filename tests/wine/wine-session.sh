@@ -127,10 +127,13 @@ run)
     # The server starts with the test program, under the same strace: it
     # does the renames. A path given with -P must exist when strace starts.
     in_wine $wineserver -k >/dev/null 2>&1 || true
-    mkdir -p "$WINEPREFIX/drive_c/kstest/faulty"
-    touch "$WINEPREFIX/drive_c/kstest/faulty/source.bin"
     # shellcheck disable=SC2206
     tracer=(strace -f -qq ${KEEPSNAP_STRACE//@PREFIX@/$WINEPREFIX})
+    for ((i = 0; i < ${#tracer[@]} - 1; i++)); do
+      [ "${tracer[i]}" = -P ] || continue
+      mkdir -p "$(dirname "${tracer[i + 1]}")"
+      touch "${tracer[i + 1]}"
+    done
   fi
   set +e
   in_wine "${tracer[@]}" $loader "C:\\kstest\\bin\\$(basename "$exe")" "$@"

@@ -198,6 +198,30 @@ int CountFiles(const std::string& folder) {
   return count;
 }
 
+std::map<std::string, std::string> Tree(const std::string& root) {
+  std::map<std::string, std::string> found;
+  std::vector<std::string> folders(1, std::string());
+  for (std::size_t next = 0; next < folders.size(); ++next) {
+    const std::string relative = folders[next];
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((root + relative + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = relative.empty() ? name : relative.substr(1) + "\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        found[path] = "/";
+        folders.push_back("\\" + path);
+      } else {
+        ReadFileBytes(root + "\\" + path, &found[path]);
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  return found;
+}
+
 SYSTEMTIME Today() {
   SYSTEMTIME now;
   GetLocalTime(&now);

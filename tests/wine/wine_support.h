@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 namespace winetest {
@@ -37,6 +38,9 @@ std::wstring Wide(const std::string& utf8);
 bool ExistsByUnicodeName(const std::string& utf8Path);
 std::wstring ReadDefaultUnicode(const char* keyPath);  // HKLM, 32-bit view; empty if absent
 int CountFiles(const std::string& folder);  // files and folders, without . and ..
+// Everything below a folder by relative path: a file's bytes, "/" for a
+// folder; empty when there is no such folder.
+std::map<std::string, std::string> Tree(const std::string& root);
 
 // Today's date as "%04d", "%02d", "%02d" pieces in local time.
 SYSTEMTIME Today();
