@@ -31,6 +31,7 @@ class Copier {
   const unsigned long long total_;
   unsigned long long before_ = 0;  // copied by the earlier calls
   const DWORD start_;
+  DWORD updated_ = 0;  // when the window's amounts were last set
   CopyProgress progress_;
   bool windowDone_ = false;  // shown and closed, or not to be had
   bool cancelled_ = false;

@@ -2,9 +2,11 @@
 //   bench_driver RUNS TARGET_A COMMAND_A [TARGET_B COMMAND_B ...]
 //   bench_driver --cancel CAPTION    presses Cancel in that dialog once it shows
 // The commands take turns, so that drift in the machine falls on all alike.
-// Before each run its target is deleted; after it the target must exist, so
-// a program that fails cannot look fast, and is flushed to disk untimed, so
-// that no run pays for the writing left over from the one before. Prints a line per command:
+// Before each run its target (a file, or a folder with all below it) is
+// deleted; after it the target must exist, so a program that fails cannot
+// look fast, and a file is flushed to disk untimed, so that no run pays for
+// the writing left over from the one before (a folder's programs flush each
+// file themselves). Prints a line per command:
 //   median_ms min_ms max_ms
 // then, for each command after the first, the first one's time over its time
 // within each turn (a pair run back to back, which a busy machine slows
@@ -39,6 +41,25 @@ bool RunOnce(const std::string& commandLine, double* ms) {
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return true;
+}
+
+void RemoveTree(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
 }
 
 // Of sorted values, interpolated between the two nearest.
@@ -81,19 +102,22 @@ int main(int argc, char** argv) {
     for (int c = 0; c < commands; ++c) {
       const char* target = argv[2 + 2 * c];
       const char* command = argv[3 + 2 * c];
-      DeleteFileA(target);
+      RemoveTree(target);
       double ms = 0;
       if (!RunOnce(command, &ms)) {
         std::fprintf(stderr, "cannot start (error %lu): %s\n", GetLastError(), command);
         return 1;
       }
-      HANDLE copy = CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (copy == INVALID_HANDLE_VALUE) {
+      const DWORD made = GetFileAttributesA(target);
+      if (made == INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "no copy at %s after: %s\n", target, command);
         return 1;
       }
-      FlushFileBuffers(copy);
-      CloseHandle(copy);
+      if (!(made & FILE_ATTRIBUTE_DIRECTORY)) {
+        HANDLE copy = CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        FlushFileBuffers(copy);
+        CloseHandle(copy);
+      }
       measured[c].push_back(ms);
     }
   }
