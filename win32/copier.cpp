@@ -147,7 +147,7 @@ CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, con
   if (!thread.Valid()) {
     RunCopy(&job);  // also where no second thread can be had: no window then
     HideOnce(job);
-    PumpMessages();
+    if (progress_.Shown()) PumpMessages();  // COM's, once the window started it
     attend();
   } else {
     while (WaitForCopy(thread.Get())) {
