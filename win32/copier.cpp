@@ -13,12 +13,12 @@ const unsigned long long kOwnThreadFrom = 256 * 1024;
 // One copy on its own thread, and what the main thread may read of it.
 // The lock guards the fields the progress routine writes.
 struct CopyJob {
-  CopyJob(const std::string& from, const std::string& to) : source(from), temporary(to) {
+  CopyJob(const std::string& from, const std::string& to) : source(from), copy(to) {
     InitializeCriticalSection(&lock);
   }
   ~CopyJob() { DeleteCriticalSection(&lock); }
 
-  const std::string source, temporary;
+  const std::string source, copy;  // a file's temporary, or a file in a folder's
   BOOL cancel = FALSE;  // read by CopyFileExA while it copies
   CRITICAL_SECTION lock;
   bool heard = false;  // the system calls the progress routine
@@ -34,9 +34,9 @@ void HideOnce(CopyJob& job) {
   if (!job.hide) return;
   EnterCriticalSection(&job.lock);
   if (!job.hidden) {
-    const DWORD attributes = GetFileAttributesA(job.temporary.c_str());
+    const DWORD attributes = GetFileAttributesA(job.copy.c_str());
     job.hidden = attributes != INVALID_FILE_ATTRIBUTES &&
-                 SetFileAttributesA(job.temporary.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+                 SetFileAttributesA(job.copy.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
   }
   LeaveCriticalSection(&job.lock);
 }
@@ -55,13 +55,12 @@ DWORD CALLBACK OnProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER
 
 DWORD WINAPI RunCopy(void* data) {
   CopyJob& job = *static_cast<CopyJob*>(data);
-  job.copied = CopyFileExA(job.source.c_str(), job.temporary.c_str(), OnProgress, &job, &job.cancel, 0);
+  job.copied = CopyFileExA(job.source.c_str(), job.copy.c_str(), OnProgress, &job, &job.cancel, 0);
   return 0;
 }
 
-// Waits a while for the copy thread; false once it has ended. Messages are
-// handled meanwhile: this thread started COM for the progress window, and a
-// thread of COM's single-threaded kind must not leave them waiting.
+// This thread started COM for the progress window, and a thread of COM's
+// single-threaded kind must not leave its messages waiting.
 void PumpMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -70,6 +69,8 @@ void PumpMessages() {
   }
 }
 
+// Waits a while for the copy thread, handling messages meanwhile; false once
+// it has ended.
 bool WaitForCopy(HANDLE thread) {
   const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, kPollMs, QS_ALLINPUT);
   if (woke == WAIT_OBJECT_0) return false;
@@ -91,7 +92,7 @@ void AmountDone(CopyJob& job, unsigned long long sourceSize, unsigned long long*
   LeaveCriticalSection(&job.lock);
   if (heard) return;
   *total = sourceSize;
-  if (!FileSizeOf(job.temporary, done)) *done = 0;
+  if (!FileSizeOf(job.copy, done)) *done = 0;
 }
 
 }  // namespace
