@@ -32,6 +32,7 @@ class Copier {
   unsigned long long before_ = 0;  // copied by the earlier calls
   const DWORD start_;
   DWORD updated_ = 0;  // when the window's amounts were last set
+  DWORD pumped_ = 0;   // when messages were last handled between small files
   CopyProgress progress_;
   bool windowDone_ = false;  // shown and closed, or not to be had
   bool cancelled_ = false;
