@@ -24,6 +24,12 @@ bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
   return file.Valid() && GetFileInformationByHandle(file.Get(), info) != 0;
 }
 
+// Opened for writing, which flushing needs, and closed again.
+bool FlushFile(const std::string& path) {
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  return file.Valid() && FlushFileBuffers(file.Get()) != 0;
+}
+
 }  // namespace
 
 bool Win32CopyFileSystem::SameFile(const std::string& a, const std::string& b) {
@@ -47,24 +53,25 @@ bool Win32CopyFileSystem::Size(const std::string& path, unsigned long long* size
 
 CopyOutcome Win32CopyFileSystem::Copy(const std::string& source, const std::string& copy) {
   // Wine's copier takes a name too long for the other A calls, which could
-  // then neither rename nor remove the copy.
-  if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILENAME_EXCED_RANGE)
+  // then neither rename nor remove the copy. Fewer bytes than MAX_PATH are
+  // never too long, in any code page; only a longer name is asked about,
+  // which spares a folder's copy a look-up for each file.
+  if (copy.size() + 1 >= MAX_PATH && GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      GetLastError() == ERROR_FILENAME_EXCED_RANGE)
     return CopyOutcome::Failed;
   if (treeRoot_.empty()) return copier_.Copy(source, copy, FileNameOf(source, cp_), true);
   return copier_.Copy(source, copy, FileNameOf(treeRoot_, cp_) + source.substr(treeRoot_.size()), false);
 }
 
 bool Win32CopyFileSystem::Flush(const std::string& path) {
-  // A read-only copy cannot be opened for writing, which flushing needs.
+  if (FlushFile(path)) return true;
+  // A read-only copy cannot be opened for writing, which flushing needs:
+  // writable for the flush, read-only again once it is closed.
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  bool flushed = false;
-  {
-    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    flushed = file.Valid() && FlushFileBuffers(file.Get()) != 0;
-  }  // closed before the read-only bit goes back
-  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), attributes);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  if (!SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return false;
+  const bool flushed = FlushFile(path);
+  SetFileAttributesA(path.c_str(), attributes);
   return flushed;
 }
 

@@ -189,6 +189,16 @@ const Case kCases[] = {
     {"path longer than the API allows", FileDate,
      [](const std::string& f) { return f + "\\" + std::string(400, 'x') + ".txt"; }, nullptr,
      keepsnap::kNoDateMessage, nullptr},
+    // 244 bytes: the copy's name fits the API (255), its hidden temporary
+    // (265) does not, and the system's copier would make a file that no
+    // other call could then remove.
+    {"a copy whose temporary name is too long for the API",
+     [](const std::string& f) {
+       FileDate(f);
+       MakeDatedFile(f + "\\" + std::string(239 - f.size(), 'n') + ".txt", kBody, 2003, 9, 20);
+     },
+     [](const std::string& f) { return f + "\\" + std::string(239 - f.size(), 'n') + ".txt"; }, nullptr,
+     keepsnap::kCopyFailedMessage, nullptr},
     {"path that does not exist, system date", SystemDate, [](const std::string& f) { return f + "\\gone.txt"; },
      nullptr, keepsnap::kCopyFailedMessage, nullptr},
     // A folder is backed up whole, named and dated as a folder; a drive has
