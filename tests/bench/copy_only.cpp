@@ -1,8 +1,9 @@
 // The floor for any program the shell starts to copy one file: the path
 // from the command line, one CopyFileA beside it, nothing else. Built again
 // with READ_KEYS as the floor for a program that also looks at the held keys,
-// which no program can do without loading USER32, and with FLUSH as the floor
-// for a copy that is on the disk before the program ends.
+// which no program can do without loading USER32, with FLUSH as the floor
+// for a copy that is on the disk before the program ends, and with both as
+// the floor for a backup of a large file.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
@@ -12,7 +13,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
 #endif
   char target[MAX_PATH + 8];
   lstrcpynA(target, line, MAX_PATH);
-#if defined(READ_KEYS)
+#if defined(READ_KEYS) && defined(FLUSH)
+  lstrcatA(target, ".keys.flushed.bak");
+#elif defined(READ_KEYS)
   lstrcatA(target, ".keys.bak");
 #elif defined(FLUSH)
   lstrcatA(target, ".flushed.bak");

@@ -1,14 +1,22 @@
 // The floor for a folder's backup: walks the tree given on the command line
 // and copies it into a new folder beside it, with the calls a backup cannot
 // do without, in the same order: each folder listed and made, each file
-// copied with CopyFileExA and flushed to the disk.
+// copied with CopyFileExA and flushed to the disk. Built again with
+// READ_KEYS, which reads the held keys first, as every program the shell
+// starts for a backup must.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
+#ifdef READ_KEYS
+  BYTE keys[256];
+  if (!GetKeyboardState(keys)) return 6;
+  const std::string root = line, target = root + ".keys.bak";
+#else
   const std::string root = line, target = root + ".tree.bak";
+#endif
   if (!CreateDirectoryA(target.c_str(), nullptr)) return 1;
   std::vector<std::string> folders(1, std::string());
   for (size_t next = 0; next < folders.size(); ++next) {
