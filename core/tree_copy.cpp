@@ -53,8 +53,8 @@ CopyOutcome WriteTree(const std::string& source, const std::string& temporary, c
   if (!folders.MakeFolder(temporary, true)) return CopyOutcome::Failed;
   for (const auto& folder : plan.folders)
     if (!folders.MakeFolder(Join(temporary, folder.first), false)) return CopyOutcome::Failed;
-  for (const std::string& file : plan.files) {
-    const std::string from = Join(source, file), to = Join(temporary, file);
+  for (const auto& file : plan.files) {
+    const std::string from = Join(source, file.first), to = Join(temporary, file.first);
     const CopyOutcome copied = files.Copy(from, to);
     if (copied != CopyOutcome::Done) return copied;
     // A short copy may be reported as done: only the whole length counts.
@@ -62,6 +62,11 @@ CopyOutcome WriteTree(const std::string& source, const std::string& temporary, c
     if (!files.Size(from, &sourceSize) || !files.Size(to, &copySize) || sourceSize != copySize ||
         !files.Flush(to))
       return CopyOutcome::Failed;
+    // Windows' copier gives the copy its source's attributes, Wine 10's does
+    // not: a read-only, hidden or system file has them set again, after the
+    // flush, which needs the copy writable.
+    const unsigned marked = file.second & (kReadOnlyAttribute | kHiddenAttribute | kSystemAttribute);
+    if (marked != 0 && !files.SetAttributes(to, file.second)) return CopyOutcome::Failed;
   }
   // Last, so that a read-only folder took its files first.
   for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it)
@@ -91,7 +96,7 @@ bool PlanTree(const std::string& root, CopyFileSystem& files, TreeFileSystem& fo
         plan->folders.push_back(std::make_pair(path, entry.attributes));
         continue;
       }
-      plan->files.push_back(path);
+      plan->files.push_back(std::make_pair(path, entry.attributes));
       plan->totalBytes += entry.size;
       if (!plan->anyFile || entry.lastWrite > plan->newestWrite) plan->newestWrite = entry.lastWrite;
       plan->anyFile = true;

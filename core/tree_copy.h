@@ -10,6 +10,7 @@
 namespace keepsnap {
 
 const unsigned kFolderAttribute = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+const unsigned kSystemAttribute = 0x4;   // FILE_ATTRIBUTE_SYSTEM
 
 // One entry of a folder's listing.
 struct TreeEntry {
@@ -22,12 +23,12 @@ struct TreeEntry {
 
 // What a folder's backup copies, found before anything is written: the
 // folders below the root, parents first, and the files, each as a path
-// relative to the root, with what they hold in all.
+// relative to the root with its attributes, with what they hold in all.
 struct TreePlan {
   unsigned rootAttributes = 0;
   unsigned long long rootWrite = 0;
   std::vector<std::pair<std::string, unsigned>> folders;  // path, attributes
-  std::vector<std::string> files;
+  std::vector<std::pair<std::string, unsigned>> files;  // path, attributes
   unsigned long long totalBytes = 0;
   bool anyFile = false;
   unsigned long long newestWrite = 0;  // of any file, when there is one

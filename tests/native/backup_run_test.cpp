@@ -499,7 +499,9 @@ class FakeTree : public CopyFileSystem, public TreeFileSystem {
     std::string body;  // a file's bytes
   };
   std::map<std::string, Node> nodes;
-  std::string fails;  // "copy <path>", "cancel", "short", "flush", "rename <from>", "list"
+  // "copy <path>", "cancel", "short", "flush", "rename <from>", "list", or
+  // "plain": copies come without their source's attributes, as in Wine 10
+  std::string fails;
   int changes = 0, killAt = 0;
   struct Killed {};
 
@@ -542,6 +544,7 @@ class FakeTree : public CopyFileSystem, public TreeFileSystem {
     if (!Has(source) || Has(copy)) return CopyOutcome::Failed;
     Change();
     nodes[copy] = nodes[source];
+    if (fails == "plain") nodes[copy].attributes = 32;  // FILE_ATTRIBUTE_ARCHIVE
     if (fails == "copy " + source) {
       nodes[copy].body.resize(1);  // a part written
       return CopyOutcome::Failed;
@@ -629,7 +632,8 @@ TEST(CopyTreeWholeOrNothing, PlanLeavesOutLinksAndLeftovers) {
   MakeProject(&t);
   TreePlan plan;
   ASSERT_TRUE(PlanTree(kProject, t, t, &plan));
-  const std::vector<std::string> files = {"plan.txt", "src\\.hidden", "src\\main.c"};
+  const std::vector<std::pair<std::string, unsigned>> files = {
+      {"plan.txt", 32}, {"src\\.hidden", kHiddenAttribute}, {"src\\main.c", 32}};
   EXPECT_EQ(files, plan.files);
   ASSERT_EQ(2u, plan.folders.size());
   EXPECT_EQ("src", plan.folders[0].first);
@@ -660,6 +664,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
   } rows[] = {
       {"first copy of the day", "", false, nullptr, CopyOutcome::Done},
       {"an earlier copy replaced whole", "", true, nullptr, CopyOutcome::Done},
+      {"a copier that keeps no attributes", "plain", true, nullptr, CopyOutcome::Done},
       {"a partial copy left by a killed run", "", true, kProjectTemporary, CopyOutcome::Done},
       {"an earlier copy left aside comes back first", "", false, kProjectAside, CopyOutcome::Done},
       {"an aside copy when the new one got in", "", true, kProjectAside, CopyOutcome::Done},
@@ -698,6 +703,8 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
       EXPECT_EQ(kProjectCopied, t.Below(kProjectCopy)) << r.what;
       EXPECT_EQ(kFolderAttribute, t.nodes[kProjectCopy].attributes) << r.what << ": shown as its source";
       EXPECT_EQ(kFolderAttribute | kReadOnlyAttribute, t.nodes[std::string(kProjectCopy) + "\\src"].attributes);
+      EXPECT_EQ(kHiddenAttribute, t.nodes[std::string(kProjectCopy) + "\\src\\.hidden"].attributes) << r.what;
+      EXPECT_EQ(32u, t.nodes[std::string(kProjectCopy) + "\\plan.txt"].attributes) << r.what;
     } else if (r.earlier || r.leftover == kProjectAside) {
       EXPECT_EQ(earlierTree, t.Below(kProjectCopy)) << r.what << ": the earlier copy changed";
       EXPECT_EQ(kFolderAttribute, t.nodes[kProjectCopy].attributes) << r.what;
