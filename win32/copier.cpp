@@ -166,6 +166,9 @@ CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, con
       HideOnce(job);
       attend();
     }
+    // Cancel pressed since the last look, while the last bytes went (or, in
+    // Wine, whose copier ignores the flag, at any time): the copy is not kept.
+    attend();
   }
   before_ += sourceSize;
   if (cancelled_) return CopyOutcome::Cancelled;
