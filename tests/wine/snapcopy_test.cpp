@@ -307,10 +307,12 @@ class SlowSource : public ::testing::Test {
 // copy, keeps the earlier backup and shows no message. Catches a bar that
 // never moves where the system's copier reports no progress, as in Wine.
 TEST_F(SlowSource, CancelKeepsEarlierBackup) {
+  // Twice the usual size: time to watch the amounts move, and for Cancel to
+  // come well before the end where the program takes long to start.
+  const std::string large = Body(12 * 1024 * 1024, 's');
   for (int way = 0; way < 2; ++way) {
     SetUp();
-    // Twice the size the first time: time to watch the amounts move.
-    if (way == 0) MakeDatedFile(kSource, Body(12 * 1024 * 1024, 's'), 2003, 9, 20);
+    MakeDatedFile(kSource, large, 2003, 9, 20);
     Process run("snapcopy.exe " + std::string(kSource));
     ASSERT_TRUE(run.Started());
     HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
@@ -345,6 +347,7 @@ TEST_F(SlowSource, CancelKeepsEarlierBackup) {
   // A folder's backup: one window for the tree, naming the folder; Cancel
   // keeps the earlier copy and leaves nothing.
   SetUp();
+  MakeDatedFile(kSource, large, 2003, 9, 20);
   MakeDatedFile(kBackup, earlier, 2003, 9, 19);  // the folder's newest file is the source
   const std::string copy = FreshFolder("faulty-2003-09-20");
   MakeEarlierCopy(copy);
