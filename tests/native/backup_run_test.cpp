@@ -306,8 +306,12 @@ TEST_F(RunBackupTest, FolderRuns) {
     ASSERT_EQ(1u, q.folderCopies.size()) << r.what;
     EXPECT_EQ(r.target, q.folderCopies[0].second) << r.what;
     EXPECT_EQ(r.keys == 2 ? 1u : 0u, q.dialogShown.size()) << r.what;
-    if (r.keys == 2) EXPECT_EQ(r.target, q.dialogShown[0]) << r.what;
-    if (r.keys == 1) EXPECT_EQ(std::vector<std::string>{"C:\\Docs\\backup\\"}, q.folders) << r.what;
+    if (r.keys == 2) {
+      EXPECT_EQ(r.target, q.dialogShown[0]) << r.what;
+    }
+    if (r.keys == 1) {
+      EXPECT_EQ(std::vector<std::string>{"C:\\Docs\\backup\\"}, q.folders) << r.what;
+    }
   }
   // A tree that cannot be read: no date to give, or no copy to make.
   for (const char* dateToUse : {"0", "1"}) {
@@ -750,9 +754,11 @@ TEST(CopyTreeWholeOrNothing, KilledAnywhere) {
     } else {
       EXPECT_EQ(earlierTree, t.Below(kProjectAside)) << "killed at change " << killAt;
     }
-    for (const char* leftover : {kProjectTemporary, kProjectAside})
-      if (t.Has(leftover))
+    for (const char* leftover : {kProjectTemporary, kProjectAside}) {
+      if (t.Has(leftover)) {
         EXPECT_TRUE(t.nodes[leftover].attributes & kHiddenAttribute) << leftover << ", killed at " << killAt;
+      }
+    }
     t.killAt = 0;
     EXPECT_EQ(CopyOutcome::Done, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, t)) << killAt;
     EXPECT_EQ(kProjectCopied, t.Below(kProjectCopy)) << "the run after a kill at " << killAt;
