@@ -62,9 +62,9 @@ CopyOutcome WriteTree(const std::string& source, const std::string& temporary, c
     if (!files.Size(from, &sourceSize) || !files.Size(to, &copySize) || sourceSize != copySize ||
         !files.Flush(to))
       return CopyOutcome::Failed;
-    // Windows' copier gives the copy its source's attributes, Wine 10's does
-    // not: a read-only, hidden or system file has them set again, after the
-    // flush, which needs the copy writable.
+    // Windows' copier gives the copy its source's attributes, Wine 10's only
+    // the read-only bit: a read-only, hidden or system file has them set
+    // again, after the flush, which needs the copy writable.
     const unsigned marked = file.second & (kReadOnlyAttribute | kHiddenAttribute | kSystemAttribute);
     if (marked != 0 && !files.SetAttributes(to, file.second)) return CopyOutcome::Failed;
   }

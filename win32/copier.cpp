@@ -160,16 +160,16 @@ CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, con
       PumpMessages();
       pumped_ = GetTickCount();
     }
-    attend();
   } else {
     while (WaitForCopy(thread.Get())) {
       HideOnce(job);
       attend();
     }
-    // Cancel pressed since the last look, while the last bytes went (or, in
-    // Wine, whose copier ignores the flag, at any time): the copy is not kept.
-    attend();
   }
+  // Once more when the copy has ended, either way: Cancel pressed since the
+  // last look, while the last bytes went (or, in Wine, whose copier ignores
+  // the flag, at any time), keeps the copy from being named.
+  attend();
   before_ += sourceSize;
   if (cancelled_) return CopyOutcome::Cancelled;
   return job.copied ? CopyOutcome::Done : CopyOutcome::Failed;
