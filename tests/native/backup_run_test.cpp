@@ -714,15 +714,21 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
       EXPECT_EQ(kFolderAttribute, t.nodes[kProjectCopy].attributes) << r.what;
     }
   }
-  // Into itself, or over itself, or over a file: refused before anything is made.
+  // Into itself, or over itself, or over a file inside it or beside it (the
+  // user's own file that has the copy's name): refused before anything is
+  // made, the file untouched.
   for (const std::string& target : {std::string(kProject) + "\\inner", std::string("c:\\docs\\project"),
-                                    std::string("C:\\Docs"), std::string("C:\\Docs\\Project\\plan.txt")}) {
+                                    std::string("C:\\Docs"), std::string("C:\\Docs\\Project\\plan.txt"),
+                                    std::string(kProjectCopy)}) {
     FakeTree t;
     MakeProject(&t);
+    t.File(kProjectCopy, "the user's own file");
     TreePlan plan;
     ASSERT_TRUE(PlanTree(kProject, t, t, &plan));
     EXPECT_EQ(CopyOutcome::Failed, CopyTreeWholeOrNothing(kProject, target, plan, CodePage(), t, t)) << target;
     EXPECT_EQ(0, t.changes) << target;
+    EXPECT_EQ("the user's own file", t.nodes[kProjectCopy].body) << target;
+    EXPECT_FALSE(t.nodes[kProjectCopy].folder) << target;
   }
 }
 

@@ -210,6 +210,20 @@ const Case kCases[] = {
        MakeDatedFile(f + "\\sub.v2\\notes.txt", kBody, 2003, 9, 20);
      },
      [](const std::string& f) { return f + "\\sub.v2"; }, nullptr, nullptr, "sub.v2-2003-09-20\\notes.txt"},
+    // The user's own file beside the folder that has the copy's name: never
+    // moved aside or removed for a backup.
+    {"a folder whose copy's name a file beside it has",
+     [](const std::string& f) {
+       FileDate(f);
+       CreateDirectoryA((f + "\\sub.v2").c_str(), nullptr);
+       MakeDatedFile(f + "\\sub.v2\\notes.txt", kBody, 2003, 9, 20);
+       WriteFileBytes(f + "\\sub.v2-2003-09-20", "the user's own file");
+     },
+     [](const std::string& f) { return f + "\\sub.v2"; }, nullptr, keepsnap::kCopyFailedMessage, nullptr,
+     [](const std::string& f) {
+       std::string bytes;
+       EXPECT_TRUE(ReadFileBytes(f + "\\sub.v2-2003-09-20", &bytes) && bytes == "the user's own file");
+     }},
     {"a drive, system date", SystemDate, [](const std::string&) { return std::string("C:\\"); }, nullptr,
      keepsnap::kCopyFailedMessage, nullptr},
     {"a path of about 600 characters, file date", [](const std::string& f) { FileDate(f), MakeDeepFile(f); },

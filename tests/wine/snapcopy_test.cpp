@@ -169,6 +169,18 @@ TEST_F(SnapcopyRun, FolderCopiedWhole) {
   MakeDatedFile(site + "\\index.html", "site", 2003, 9, 20);
   RunShellCommand(site);
   EXPECT_EQ(Tree(site), Tree(folder + "\\Site.v2-2003-09-20"));
+  // Links are neither followed nor copied: wine-session.sh plants a Unix
+  // link to the parent (up) and one beside it (side) in C:\kstest\linked,
+  // which Wine lists as folders that are reparse points.
+  const std::string linked = "C:\\kstest\\linked", linkedCopy = linked + "-2003-09-20";
+  ASSERT_EQ(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
+            GetFileAttributesA((linked + "\\up").c_str()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+      << "no link planted";
+  ASSERT_TRUE(Exists(linked + "\\side\\far.txt")) << "no link planted";
+  MakeDatedFile(linked + "\\near.txt", "near", 2003, 9, 20);
+  RunShellCommand(linked);
+  const std::map<std::string, std::string> nearOnly = {{"near.txt", "near"}};
+  EXPECT_EQ(nearOnly, Tree(linkedCopy)) << "a link was copied or followed";
 }
 
 struct Box {
@@ -424,6 +436,27 @@ TEST_F(SlowSource, KilledFolderCopyPutRightByTheNext) {
     EXPECT_EQ(Tree(kFolder), Tree(copy)) << "the run after a kill at " << after << " ms";
     ExpectNoLeftover(copy);
   }
+}
+
+// Many small files, each copied on the calling thread, where only the look
+// after each copy sees Cancel: the window shows all the same, and Cancel in
+// it keeps the earlier copy and leaves nothing.
+TEST_F(SlowSource, CancelManySmallFiles) {
+  const std::string root = FreshFolder("small"), copy = FreshFolder("small-2003-09-20");
+  const std::string body = Body(4096, 'f');
+  for (int i = 0; i < 3000; ++i) {
+    const std::string sub = root + "\\d" + std::to_string(i / 100);
+    if (i % 100 == 0) CreateDirectoryA(sub.c_str(), nullptr);
+    MakeDatedFile(sub + "\\f" + std::to_string(i) + ".txt", body, 2003, 9, 20);
+  }
+  MakeEarlierCopy(copy);
+  Process run("snapcopy.exe " + root);
+  HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
+  ASSERT_NE(nullptr, window) << "no progress window for many small files";
+  Click(window, IDCANCEL);
+  EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
+  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
+  ExpectNoLeftover(copy);
 }
 
 // A double click starts two runs on one file: one whole backup, no message,

@@ -121,7 +121,15 @@ run)
   # The test-only builds that run under the system's code page, apart.
   mkdir -p "$bin/system-code-page"
   for program in ${KEEPSNAP_SYSTEM_CP_PROGRAMS:-}; do cp "$program" "$bin/system-code-page/"; done
-  cd "$WINEPREFIX/drive_c/kstest"
+  # Links inside a folder to back up, planted from this side as Wine cannot
+  # make them: one to the parent, one to a folder beside it.
+  kstest=$WINEPREFIX/drive_c/kstest
+  rm -rf "$kstest/linked" "$kstest/linked-2003-09-20" "$kstest/elsewhere"
+  mkdir -p "$kstest/linked" "$kstest/elsewhere"
+  echo far >"$kstest/elsewhere/far.txt"
+  ln -s .. "$kstest/linked/up"
+  ln -s ../elsewhere "$kstest/linked/side"
+  cd "$kstest"
   tracer=()
   if [ -n "${KEEPSNAP_STRACE:-}" ]; then
     # The server starts with the test program, under the same strace: it
