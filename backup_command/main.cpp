@@ -1,20 +1,29 @@
-// snapcopy: started by the shell with a file's path; makes one dated backup
-// copy of it and exits.
+// snapcopy: started by the shell with the path of a file or a folder; makes
+// one dated backup copy of it and exits.
 #include <windows.h>
 
-#include "backup_command/snapcopy_platform.h"
+#include "backup_command/snapcopy_user.h"
 #include "core/command_line.h"
 #include "dialogs/application.h"
+#include "win32/ansi_code_page.h"
+#include "win32/clock.h"
 #include "win32/dll_search.h"
+#include "win32/file_system.h"
+#include "win32/registry_settings.h"
 
 namespace {
 
 class SnapcopyApp : public dlg::Application {
  protected:
-  bool InitInstance() override {
-    keepsnap::SnapcopyPlatform platform(Instance());
-    keepsnap::RunBackup(keepsnap::PathFromCommandLine(GetCommandLineA()), platform);
-    return false;  // no message loop: the run is the whole program
+  void InitInstance() override {
+    keepsnap::Win32Keyboard keys;
+    keepsnap::RegistrySettings settings;
+    keepsnap::Win32FileSystem files;
+    keepsnap::Win32Clock clock;
+    keepsnap::SnapcopyUser user(Instance());
+    const keepsnap::CodePage cp = keepsnap::SystemAnsiCodePage();
+    keepsnap::BackupServices services = {keys, settings, files, clock, user, cp};
+    keepsnap::RunBackup(keepsnap::PathFromCommandLine(GetCommandLineA()), services);  // the whole program
   }
 };
 

@@ -26,3 +26,13 @@ function(keepsnap_windows_program target)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
   keepsnap_windows_binary(${target})
 endfunction()
+
+# A program's manifest, made from resources/program.manifest.in with the
+# product's facts: name.manifest among the generated files, which the
+# program's resource script embeds.
+function(keepsnap_manifest name role level)
+  set(KEEPSNAP_PROGRAM ${name})
+  set(KEEPSNAP_PROGRAM_ROLE ${role})
+  set(KEEPSNAP_PROGRAM_LEVEL ${level})
+  configure_file(${PROJECT_SOURCE_DIR}/resources/program.manifest.in ${KEEPSNAP_GENERATED}/${name}.manifest @ONLY)
+endfunction()

@@ -1,6 +1,12 @@
 #include "core/backup_run.h"
 
+#include <memory>
+
 #include "core/command_line.h"
+#include "core/path_text.h"
+#include "core/target_lock.h"
+#include "core/tree_copy.h"
+#include "core/whole_copy.h"
 
 namespace keepsnap {
 
@@ -22,65 +28,92 @@ BackupTarget ChooseTarget(const ModifierState& keys) {
 
 namespace {
 
-// A folder's name without the backslash a path may end with; empty for a
+// A typed name may be relative or spelled with "/" or "..": the copy, its
+// lock and the checks go by the full path. Without one, the name as given.
+std::string Full(const std::string& path, FileSystem& files) {
+  std::string full;
+  return files.FullPath(path, &full) ? full : path;
+}
+
+// What one item is, found before anything is copied.
+struct Source {
+  std::string path;
+  SourceKind kind = SourceKind::File;
+  bool readable = false;  // a folder's tree was planned
+  TreePlan plan;
+};
+
+// A folder's name without the separators a path may end with; empty for a
 // drive or share root, which has no name to stamp.
 std::string FolderName(const std::string& path, const CodePage& cp) {
-  std::string folder = path;
-  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-  if (folder.empty() || folder.back() == ':' || FileNameOf(folder, cp).empty()) return std::string();
+  const std::string folder = WithoutTrailingSeparators(path);
+  if (folder.empty() || folder.back() == ':' || FileNameOf(folder, cp).empty())
+    return std::string();
   return folder;
 }
 
-bool FolderDate(const BackupSettings& settings, bool planned, const TreePlan& plan, BackupPlatform& platform,
-                CalendarDate* date) {
+// The date the copy carries: today's, or the file's (the newest file's, for
+// a folder) in local time; false when there is none to give.
+bool DateFor(const BackupSettings& settings, const Source& source, SourceFile* file, BackupServices& s,
+             CalendarDate* date) {
   if (!UsesFileDate(settings)) {
-    *date = platform.Today();
+    *date = s.clock.Today();
     return true;
   }
-  return planned && platform.LocalDateOf(TreeDateTime(plan), date);
+  FileTime time = 0;
+  if (source.kind == SourceKind::Folder) {
+    if (!source.readable) return false;
+    time = TreeDateTime(source.plan);
+  } else if (file == nullptr || !file->LastWrite(&time)) {
+    return false;
+  }
+  return s.clock.LocalDateOf(time, date);
 }
 
-bool DateFor(const BackupSettings& settings, SourceFile* source, BackupPlatform& platform, CalendarDate* date) {
-  if (!UsesFileDate(settings)) {
-    *date = platform.Today();
-    return true;
+// One copy, whole or nothing, one run at a time for its target.
+CopyOutcome CopyTo(const Source& source, const std::string& target, BackupServices& s) {
+  if (source.kind == SourceKind::Folder && !source.readable) return CopyOutcome::Failed;
+  const std::string full = Full(target, s.files);
+  const std::unique_ptr<HeldLock> lock = s.files.Lock(TargetLockName(full));
+  if (source.kind == SourceKind::File) {
+    unsigned long long size = 0;
+    s.files.Size(source.path, &size);
+    s.files.BeginCopies(size);
+    return CopyWholeOrNothing(source.path, full, FileNameOf(source.path, s.cp), s.cp, s.files);
   }
-  return source != nullptr && source->LastWriteDate(date);
+  s.files.BeginCopies(source.plan.totalBytes);
+  return CopyTreeWholeOrNothing(Full(source.path, s.files), full, source.plan, s.cp, s.files);
 }
 
 }  // namespace
 
-void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
+void RunBackup(const std::string& commandLinePath, BackupServices& s) {
   unsigned char keys[256] = {0};
-  platform.ReadKeyboardState(keys);
+  s.keys.ReadKeyboardState(keys);
   const ModifierState modifiers = ModifiersFromKeyboard(keys);
-  const BackupSettings settings = platform.ReadSettings();
-  const CodePage& cp = platform.AnsiCodePage();
+  const BackupSettings settings = ReadSettings(s.settings);
 
   // The registered command quotes the path ("%1"); one registered by an
   // earlier setup does not. Without a long form (the file is gone) the given
   // text is the best name there is; open or copy then tell.
+  Source source;
   const std::string given = WithoutEnclosingQuotes(commandLinePath);
-  std::string path;
-  if (!platform.LongPathOf(given, &path)) path = given;
+  if (!s.files.LongPath(given, &source.path)) source.path = given;
 
   // The handle belongs to the run: the unique_ptr closes it on every way out.
-  const std::unique_ptr<SourceFile> source = platform.OpenSource(path);
+  const std::unique_ptr<SourceFile> file = s.files.OpenSource(source.path);
   // Only a path that does not open as a file can be a folder: a file's
   // backup asks nothing more than it did.
-  const SourceKind kind = source == nullptr && platform.IsFolder(path) ? SourceKind::Folder : SourceKind::File;
-  TreePlan plan;
-  bool planned = false;
-  if (kind == SourceKind::Folder) {
-    path = FolderName(path, cp);
-    planned = !path.empty() && platform.PlanFolder(path, &plan);
+  unsigned attributes = 0;
+  if (file == nullptr && s.files.Attributes(source.path, &attributes) && (attributes & kFolderAttribute)) {
+    source.kind = SourceKind::Folder;
+    source.path = FolderName(source.path, s.cp);
+    source.readable = !source.path.empty() && PlanTree(source.path, s.files, &source.plan);
   }
 
   CalendarDate date;
-  const bool dated = kind == SourceKind::Folder ? FolderDate(settings, planned, plan, platform, &date)
-                                                : DateFor(settings, source.get(), platform, &date);
-  if (!dated) {
-    platform.ShowError(kNoDateMessage);
+  if (!DateFor(settings, source, file.get(), s, &date)) {
+    s.user.ShowError(kNoDateMessage);
     return;
   }
   const std::string stamp = MakeDateStamp(settings, date);
@@ -88,25 +121,19 @@ void RunBackup(const std::string& commandLinePath, BackupPlatform& platform) {
   // Silence means success, so every failed copy is shown; a copy the user
   // cancelled is not a failure to tell of.
   const auto copy = [&](const std::string& target) {
-    CopyOutcome outcome = CopyOutcome::Failed;
-    if (kind == SourceKind::File) {
-      outcome = platform.CopyFileTo(path, target);
-    } else if (planned) {
-      outcome = platform.CopyFolderTo(path, target, plan);
-    }
-    if (outcome == CopyOutcome::Failed) platform.ShowError(kCopyFailedMessage);
+    if (CopyTo(source, target, s) == CopyOutcome::Failed) s.user.ShowError(kCopyFailedMessage);
   };
   switch (ChooseTarget(modifiers)) {
     case BackupTarget::SameFolder:
-      copy(SameFolderTarget(path, stamp, cp, kind));
+      copy(SameFolderTarget(source.path, stamp, s.cp, source.kind));
       break;
     case BackupTarget::BackupFolder:
-      platform.CreateFolder(BackupFolderPath(path, settings, cp));  // may exist already
-      copy(BackupFolderTarget(path, settings, stamp, cp, kind));
+      s.files.MakeFolder(BackupFolderPath(source.path, settings, s.cp), false);  // may exist already
+      copy(BackupFolderTarget(source.path, settings, stamp, s.cp, source.kind));
       break;
     case BackupTarget::NewName: {
-      std::string name = SameFolderTarget(path, stamp, cp, kind);
-      if (!platform.AskNewName(&name)) break;
+      std::string name = SameFolderTarget(source.path, stamp, s.cp, source.kind);
+      if (!s.user.AskNewName(&name)) break;
       copy(name);
       break;
     }

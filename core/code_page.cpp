@@ -12,17 +12,16 @@ void CodePage::SetLeadBytes(unsigned char first, unsigned char last) {
 
 std::string::size_type CodePage::CharacterCount(const std::string& text) const {
   std::string::size_type count = 0;
-  for (std::string::size_type i = 0; i < text.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (utf8_) {
-      if (byte >= 0xF0) {
-        count += 2;  // a surrogate pair
-      } else if (byte < 0x80 || byte >= 0xC0) {
-        ++count;  // continuation bytes (0x80 to 0xBF) belong to the character before
-      }
-    } else {
-      if (lead_[byte] && i + 1 < text.size()) ++i;
-      ++count;
+  if (!utf8_) {
+    for (std::string::size_type i = 0; i < text.size(); i += CharacterSize(text, i)) ++count;
+    return count;
+  }
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0xF0) {
+      count += 2;  // a surrogate pair
+    } else if (byte < 0x80 || byte >= 0xC0) {
+      ++count;  // continuation bytes (0x80 to 0xBF) belong to the character before
     }
   }
   return count;

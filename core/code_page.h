@@ -13,6 +13,11 @@ class CodePage {
   CodePage();  // a single-byte code page: no lead bytes
   void SetLeadBytes(unsigned char first, unsigned char last);
   bool IsLeadByte(unsigned char byte) const { return lead_[byte]; }
+  // The bytes of the character that starts at `at`: two for a lead byte
+  // that has its second byte, else one. Every walk over a string steps so.
+  std::string::size_type CharacterSize(const std::string& text, std::string::size_type at) const {
+    return lead_[static_cast<unsigned char>(text[at])] && at + 1 < text.size() ? 2 : 1;
+  }
 
   // Characters as Windows counts them in its own (UTF-16) text, which is what
   // an edit box's limit counts: one per character, two for a character

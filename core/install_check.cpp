@@ -1,6 +1,7 @@
 #include "core/install_check.h"
 
 #include "core/settings.h"
+#include "product.h"
 
 namespace keepsnap {
 
@@ -22,7 +23,7 @@ std::string InstallRefusal(const GivenSettings& given, const CodePage& cp) {
     reasons += ".";
   }
   if (reasons.empty()) return reasons;
-  return "Morvane Keepsnap was not installed, and nothing was changed:" + reasons;
+  return KEEPSNAP_FULL_NAME " was not installed, and nothing was changed:" + reasons;
 }
 
 }  // namespace keepsnap

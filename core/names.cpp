@@ -25,21 +25,6 @@ std::string MakeDateStamp(const BackupSettings& settings, const CalendarDate& da
   return month + sep + day + sep + year;
 }
 
-int LastIndexOf(const std::string& path, char c, const CodePage& cp) {
-  int found = -1;
-  std::string::size_type i = 0;
-  while (i < path.size()) {
-    const unsigned char byte = static_cast<unsigned char>(path[i]);
-    if (cp.IsLeadByte(byte) && i + 1 < path.size()) {
-      i += 2;  // the trail byte is never a separator or a dot
-      continue;
-    }
-    if (path[i] == c) found = static_cast<int>(i);
-    ++i;
-  }
-  return found;
-}
-
 std::string ExtensionOf(const std::string& path, const CodePage& cp) {
   const int s = LastIndexOf(path, '\\', cp);
   const int d = LastIndexOf(path, '.', cp);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/code_page.h"
+#include "core/path_text.h"
 #include "core/settings.h"
 
 namespace keepsnap {
@@ -18,10 +19,6 @@ std::string PadTwo(const std::string& text);
 
 // The date as the settings ask for it, e.g. 2003-09-20 or 09.20.2003.
 std::string MakeDateStamp(const BackupSettings& settings, const CalendarDate& date);
-
-// Byte index of the last `c` that is a character of its own (not the second
-// byte of a double-byte character), or -1.
-int LastIndexOf(const std::string& path, char c, const CodePage& cp);
 
 // Splitting a source path. A dot before the last backslash belongs to a
 // folder; a dot at index 0 starts no extension.

@@ -2,12 +2,14 @@
 
 #include <cstring>
 
+#include "product.h"
+
 namespace keepsnap {
 
-const char kDateModeKey[] = "Software\\Morvane\\Keepsnap\\date_mode\\";
-const char kDateSeparatorKey[] = "Software\\Morvane\\Keepsnap\\date_separator";
-const char kDateToUseKey[] = "Software\\Morvane\\Keepsnap\\date_to_use";
-const char kBackupFolderKey[] = "Software\\Morvane\\Keepsnap\\backup_folder";
+const char kDateModeKey[] = KEEPSNAP_SETTINGS_KEY "\\date_mode\\";
+const char kDateSeparatorKey[] = KEEPSNAP_SETTINGS_KEY "\\date_separator";
+const char kDateToUseKey[] = KEEPSNAP_SETTINGS_KEY "\\date_to_use";
+const char kBackupFolderKey[] = KEEPSNAP_SETTINGS_KEY "\\backup_folder";
 
 std::string DecodeStoredText(const StoredValue& value, unsigned long room) {
   if (value.status != StoredValue::kRead) return std::string();
@@ -52,13 +54,9 @@ bool FolderNameFits(const std::string& name, const CodePage& cp) {
 }
 
 bool FolderNameAllowed(const std::string& name, const CodePage& cp) {
-  for (std::string::size_type i = 0; i < name.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(name[i]);
-    if (cp.IsLeadByte(byte)) {
-      ++i;
-      continue;
-    }
-    if (name[i] != '\0' && std::strchr(kFolderNameForbidden, name[i]) != nullptr) return false;
+  for (std::string::size_type i = 0; i < name.size(); i += cp.CharacterSize(name, i)) {
+    if (cp.CharacterSize(name, i) == 1 && name[i] != '\0' && std::strchr(kFolderNameForbidden, name[i]) != nullptr)
+      return false;
   }
   return true;
 }

@@ -1,17 +1,21 @@
 #include "core/setup_update.h"
 
 #include "core/names.h"
+#include "product.h"
 
 namespace keepsnap {
 
-const char kContextMenuKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
-const char kFolderMenuKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kContextMenuKey[] = "*\\shell\\" KEEPSNAP_VERB "\\command\\";
+const char kFolderMenuKey[] = "Directory\\shell\\" KEEPSNAP_VERB "\\command\\";
 const char kInstalledProgram[] = "snapcopy.exe";
 
-const char kFolderTooLongMessage[] = "Backup folder name must be 25 characters or less.";
-const char kConfirmMessage[] = "Update your Morvane Keepsnap property settings?";
+const char kConfirmMessage[] = "Update your " KEEPSNAP_FULL_NAME " property settings?";
 const char kConfirmCaption[] = "CONFIRM";
 const char kFinishedCaption[] = "FINISHED";
+
+std::string FolderTooLongMessage() {
+  return "Backup folder name must be " + std::to_string(kMaxFolderName) + " characters or less.";
+}
 
 namespace {
 
@@ -92,7 +96,7 @@ WriteOutcome RegisterContextMenu(SetupPlatform& platform) {
 
 std::string FinalReport(const SavedSettings& saved, bool installed, const WriteOutcome& menu) {
   const bool complete = saved.allSaved && installed && menu.created && menu.saved;
-  std::string text = complete ? "Successfully updated Morvane Keepsnap" : "Morvane Keepsnap was NOT fully updated";
+  std::string text = complete ? "Successfully updated " KEEPSNAP_FULL_NAME : KEEPSNAP_FULL_NAME " was NOT fully updated";
   text += "\n\nDetails...\n";
   text += saved.report;
   text += installed ? "\nCopied snapcopy.exe to the Windows directory"

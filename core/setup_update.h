@@ -13,7 +13,8 @@ extern const char kContextMenuKey[];
 extern const char kFolderMenuKey[];
 extern const char kInstalledProgram[];
 
-extern const char kFolderTooLongMessage[];
+// "Backup folder name must be 25 characters or less.", from the limit itself.
+std::string FolderTooLongMessage();
 extern const char kConfirmMessage[];
 extern const char kConfirmCaption[];
 extern const char kFinishedCaption[];

@@ -1,31 +1,20 @@
 #include "core/tree_copy.h"
 
+#include "core/checked_copy.h"
 #include "core/names.h"
+#include "core/path_text.h"
+#include "core/whole_copy.h"
 
 namespace keepsnap {
 
 namespace {
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return name.empty() ? folder : folder + "\\" + name;
-}
 
 bool IsLeftover(const std::string& name) {
   const std::string tail = ".keepsnap";
   return name.size() > tail.size() && name[0] == '~' && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-char Folded(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// The path itself or a path below it, as Windows compares names.
-bool WithinOrSame(const std::string& path, const std::string& folder) {
-  if (path.size() < folder.size()) return false;
-  for (std::string::size_type i = 0; i < folder.size(); ++i)
-    if (Folded(path[i]) != Folded(folder[i])) return false;
-  return path.size() == folder.size() || path[folder.size()] == '\\' || path[folder.size()] == '/';
-}
-
-bool Exists(CopyFileSystem& files, const std::string& path, unsigned* attributes = nullptr) {
+bool Exists(FileSystem& files, const std::string& path, unsigned* attributes = nullptr) {
   unsigned found = 0;
   if (!files.Attributes(path, &found)) return false;
   if (attributes != nullptr) *attributes = found;
@@ -35,71 +24,72 @@ bool Exists(CopyFileSystem& files, const std::string& path, unsigned* attributes
 // What a killed run may have left: an earlier copy moved aside (back to its
 // name while that is free, else the new copy got in and it goes) and a
 // partial copy.
-void PutRight(const std::string& target, const std::string& temporary, const std::string& aside,
-              CopyFileSystem& files, TreeFileSystem& folders) {
+void PutRight(const std::string& target, const std::string& temporary, const std::string& aside, FileSystem& files) {
   unsigned attributes = 0;
   if (Exists(files, aside, &attributes)) {
-    if (!Exists(files, target) && folders.Rename(aside, target)) {
+    if (!Exists(files, target) && files.Rename(aside, target)) {
       files.SetAttributes(target, attributes & ~kHiddenAttribute);
     } else {
-      folders.RemoveTree(aside);
+      RemoveTree(aside, files);
     }
   }
-  folders.RemoveTree(temporary);
+  RemoveTree(temporary, files);
 }
 
+// Every file is written and checked before any is flushed, and every one is
+// flushed before the tree takes its name: the disk then takes the flushes
+// together, which costs less than one at a time.
 CopyOutcome WriteTree(const std::string& source, const std::string& temporary, const TreePlan& plan,
-                      CopyFileSystem& files, TreeFileSystem& folders) {
-  if (!folders.MakeFolder(temporary, true)) return CopyOutcome::Failed;
-  for (const auto& folder : plan.folders)
-    if (!folders.MakeFolder(Join(temporary, folder.first), false)) return CopyOutcome::Failed;
-  for (const auto& file : plan.files) {
-    const std::string from = Join(source, file.first), to = Join(temporary, file.first);
-    const CopyOutcome copied = files.Copy(from, to);
+                      const CodePage& cp, FileSystem& files) {
+  if (!files.MakeFolder(temporary, true)) return CopyOutcome::Failed;
+  for (const PlannedEntry& folder : plan.folders)
+    if (!files.MakeFolder(JoinPath(temporary, folder.path), false)) return CopyOutcome::Failed;
+  const std::string shownRoot = FileNameOf(source, cp);
+  for (const PlannedEntry& file : plan.files) {
+    const CopyOutcome copied = WriteChecked(JoinPath(source, file.path), JoinPath(temporary, file.path),
+                                            JoinPath(shownRoot, file.path), AttributePolicy::KeptFromSource, files);
     if (copied != CopyOutcome::Done) return copied;
-    // A short copy may be reported as done: only the whole length counts.
-    unsigned long long sourceSize = 0, copySize = 0;
-    if (!files.Size(from, &sourceSize) || !files.Size(to, &copySize) || sourceSize != copySize ||
-        !files.Flush(to))
-      return CopyOutcome::Failed;
-    // Windows' copier gives the copy its source's attributes, Wine 10's only
-    // the read-only bit: a read-only, hidden or system file has them set
-    // again, after the flush, which needs the copy writable.
-    const unsigned marked = file.second & (kReadOnlyAttribute | kHiddenAttribute | kSystemAttribute);
-    if (marked != 0 && !files.SetAttributes(to, file.second)) return CopyOutcome::Failed;
   }
+  for (const PlannedEntry& file : plan.files)
+    if (!SettleChecked(JoinPath(temporary, file.path), file.attributes, AttributePolicy::KeptFromSource, files))
+      return CopyOutcome::Failed;
   // Last, so that a read-only folder took its files first.
   for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it)
-    if (!files.SetAttributes(Join(temporary, it->first), it->second)) return CopyOutcome::Failed;
+    if (!files.SetAttributes(JoinPath(temporary, it->path), it->attributes)) return CopyOutcome::Failed;
   return CopyOutcome::Done;
 }
 
 }  // namespace
 
-unsigned long long TreeDateTime(const TreePlan& plan) { return plan.anyFile ? plan.newestWrite : plan.rootWrite; }
+FileTime TreeDateTime(const TreePlan& plan) {
+  if (plan.files.empty()) return plan.rootWrite;
+  FileTime newest = plan.files.front().lastWrite;
+  for (const PlannedEntry& file : plan.files)
+    if (file.lastWrite > newest) newest = file.lastWrite;
+  return newest;
+}
 
-bool PlanTree(const std::string& root, CopyFileSystem& files, TreeFileSystem& folders, TreePlan* plan) {
+bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan) {
   // Breadth first, with the folders to list kept in the plan itself: no
   // recursion, so a deep tree cannot run out of stack.
   if (!files.Attributes(root, &plan->rootAttributes) || !(plan->rootAttributes & kFolderAttribute) ||
-      !folders.LastWrite(root, &plan->rootWrite))
+      !files.LastWrite(root, &plan->rootWrite))
     return false;
-  std::vector<TreeEntry> entries;
+  std::vector<FileEntry> entries;
   for (std::string::size_type next = 0; next <= plan->folders.size(); ++next) {
-    const std::string relative = next == 0 ? std::string() : plan->folders[next - 1].first;
+    const std::string relative = next == 0 ? std::string() : plan->folders[next - 1].path;
     entries.clear();
-    if (!folders.List(Join(root, relative), &entries)) return false;
-    for (const TreeEntry& entry : entries) {
-      if (entry.link || IsLeftover(entry.name)) continue;
-      const std::string path = relative.empty() ? entry.name : relative + "\\" + entry.name;
+    if (!files.List(JoinPath(root, relative), &entries)) return false;
+    for (const FileEntry& entry : entries) {
+      if ((entry.attributes & kLinkAttribute) || IsLeftover(entry.name)) continue;
+      const PlannedEntry planned = {relative.empty() ? entry.name : JoinPath(relative, entry.name), entry.attributes,
+                                    entry.size, entry.lastWrite};
       if (entry.attributes & kFolderAttribute) {
-        plan->folders.push_back(std::make_pair(path, entry.attributes));
-        continue;
+        plan->folders.push_back(planned);
+      } else {
+        plan->files.push_back(planned);
+        plan->totalBytes += entry.size;
       }
-      plan->files.push_back(std::make_pair(path, entry.attributes));
-      plan->totalBytes += entry.size;
-      if (!plan->anyFile || entry.lastWrite > plan->newestWrite) plan->newestWrite = entry.lastWrite;
-      plan->anyFile = true;
     }
   }
   return true;
@@ -110,36 +100,36 @@ std::string AsideNameFor(const std::string& target, const CodePage& cp) {
 }
 
 CopyOutcome CopyTreeWholeOrNothing(const std::string& source, const std::string& target, const TreePlan& plan,
-                                   const CodePage& cp, CopyFileSystem& files, TreeFileSystem& folders) {
+                                   const CodePage& cp, FileSystem& files) {
   // Copying a folder into itself would never end; over itself, would lose it.
-  if (WithinOrSame(target, source) || WithinOrSame(source, target)) return CopyOutcome::Failed;
+  if (SameOrBelow(target, source) || SameOrBelow(source, target)) return CopyOutcome::Failed;
   const std::string temporary = TemporaryNameFor(target, cp);
   const std::string aside = AsideNameFor(target, cp);
-  PutRight(target, temporary, aside, files, folders);
+  PutRight(target, temporary, aside, files);
   unsigned existing = 0;
   const bool earlier = Exists(files, target, &existing);
-  if (earlier && !(existing & kFolderAttribute)) return CopyOutcome::Failed;  // a file has that name
+  if (earlier && !(existing & kFolderAttribute)) return CopyOutcome::Failed;  // the user's own file has that name
 
-  const CopyOutcome written = WriteTree(source, temporary, plan, files, folders);
+  const CopyOutcome written = WriteTree(source, temporary, plan, cp, files);
   if (written != CopyOutcome::Done) {
-    folders.RemoveTree(temporary);
+    RemoveTree(temporary, files);
     return written;
   }
   // A folder cannot be renamed over another in one step. Hidden before it
   // moves, so that it is never a visible leftover.
   if (earlier) {
-    if (!files.SetAttributes(target, existing | kHiddenAttribute) || !folders.Rename(target, aside)) {
+    if (!files.SetAttributes(target, existing | kHiddenAttribute) || !files.Rename(target, aside)) {
       files.SetAttributes(target, existing);
-      folders.RemoveTree(temporary);
+      RemoveTree(temporary, files);
       return CopyOutcome::Failed;
     }
   }
-  if (!folders.Rename(temporary, target)) {
-    if (earlier && folders.Rename(aside, target)) files.SetAttributes(target, existing);
-    folders.RemoveTree(temporary);
+  if (!files.Rename(temporary, target)) {
+    if (earlier && files.Rename(aside, target)) files.SetAttributes(target, existing);
+    RemoveTree(temporary, files);
     return CopyOutcome::Failed;
   }
-  if (earlier) folders.RemoveTree(aside);
+  if (earlier) RemoveTree(aside, files);
   // Shown as its source is; hidden until now, so that no leftover shows. The
   // copy is whole and named whatever this answers.
   files.SetAttributes(target, plan.rootAttributes);

@@ -4,21 +4,17 @@
 
 namespace dlg {
 
-class ModalDialog;
-
-// A program is one application object. Its start-up hook does the work; it
-// returns true only when a message loop should run afterwards.
+// A program is one application object. Its start-up hook does all the work,
+// showing what dialogs it needs; when it returns, the program ends: no
+// message loop runs after it.
 class Application {
  public:
   virtual ~Application() {}
   int Run(HINSTANCE instance);
   HINSTANCE Instance() const { return instance_; }
 
-  // The dialog that stands as the program's main window, if it has one.
-  ModalDialog* mainWindow = nullptr;
-
  protected:
-  virtual bool InitInstance() = 0;
+  virtual void InitInstance() = 0;
 
  private:
   HINSTANCE instance_ = nullptr;

@@ -1,5 +1,7 @@
 #include "dialogs/data_exchange.h"
 
+#include "core/sized_read.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -28,16 +30,19 @@ void DataExchange::Text(int id, std::string& value) {
     SetWindowTextA(control, value.c_str());
     return;
   }
-  // The length is a hint: a text that fills the buffer may have been cut, so
-  // read again with more room.
-  std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  int length = 0;
-  for (;;) {
-    length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
-    if (length < 0 || static_cast<size_t>(length) + 1 < text.size()) break;
-    text.resize(text.size() * 2);
-  }
-  value.assign(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
+  // The length is a hint: a text that fills the buffer may have been cut,
+  // and is read again with room for the most the box holds, in UTF-8.
+  value.clear();
+  keepsnap::ReadGrowing(
+      [control](char* buffer, unsigned size) -> unsigned {
+        const int length = GetWindowTextA(control, buffer, static_cast<int>(size));
+        if (length <= 0) return 0;
+        if (static_cast<unsigned>(length) + 1 < size) return static_cast<unsigned>(length);
+        const LRESULT limit = SendMessageA(control, EM_GETLIMITTEXT, 0, 0);
+        const unsigned most = limit > 0 && limit < 0x100000 ? static_cast<unsigned>(limit) * 3 + 1 : 0x300000;
+        return most > size ? most : 0;
+      },
+      static_cast<unsigned>(GetWindowTextLengthA(control)) + 1, &value);
 }
 
 void DataExchange::Radio(int firstId, int& index) {

@@ -6,9 +6,9 @@
 #include <msiquery.h>
 
 #include <string>
-#include <vector>
 
 #include "core/install_check.h"
+#include "core/sized_read.h"
 
 namespace {
 
@@ -16,19 +16,20 @@ namespace {
 // system's code page, where a folder name in another script would arrive as
 // question marks, which no folder name may hold.
 std::string Property(MSIHANDLE install, const wchar_t* name) {
-  std::vector<wchar_t> value(64, L'\0');
-  DWORD length = static_cast<DWORD>(value.size());
-  UINT result = MsiGetPropertyW(install, name, value.data(), &length);
-  if (result == ERROR_MORE_DATA) {
-    value.assign(length + 1, L'\0');  // the length given leaves out the terminator
-    length = static_cast<DWORD>(value.size());
-    result = MsiGetPropertyW(install, name, value.data(), &length);
-  }
-  if (result != ERROR_SUCCESS) return std::string();
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::wstring value;
+  const bool read = keepsnap::ReadGrowingOf<wchar_t>(
+      [install, name](wchar_t* buffer, unsigned size) -> unsigned {
+        DWORD length = size;
+        const UINT result = MsiGetPropertyW(install, name, buffer, &length);
+        if (result == ERROR_MORE_DATA) return length + 1;  // the length given leaves out the terminator
+        return result == ERROR_SUCCESS ? length : 0;
+      },
+      64, &value);
+  if (!read) return std::string();
+  const int length = static_cast<int>(value.size());
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, value.data(), length, nullptr, 0, nullptr, nullptr);
   std::string text(bytes > 0 ? static_cast<size_t>(bytes) : 0, '\0');
-  if (bytes > 0)
-    WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(length), &text[0], bytes, nullptr, nullptr);
+  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, value.data(), length, &text[0], bytes, nullptr, nullptr);
   return text;
 }
 

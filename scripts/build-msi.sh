@@ -16,6 +16,7 @@
 # the same input gives the same tables.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/product.sh"
 stage=$1 version=$2 out=$3
 code() { python3 -c 'import sys, uuid; print("{%s}" % str(uuid.uuid5(uuid.UUID("6f3c2a51-7e44-4c1b-9b0d-2c5e8a4d1f70"), sys.argv[1])).upper())' "$1"; }
 work=$(mktemp -d)
@@ -29,6 +30,8 @@ touch -r "$stage/snapcopy.exe" "$work/keepsnap.ico"
 # zip's) makes the same input give the same bytes.
 fixed_time() { TZ=UTC faketime '2000-01-01 00:00:00' "$@"; }
 (cd "$work" && fixed_time wixl -a x86 -D Version="$version" -D ProductCode="$(code "product $version")" -D Programs=. -D Resources=. \
+  -D Maker="$KEEPSNAP_MAKER" -D Product="$KEEPSNAP_PRODUCT" -D Publisher="$KEEPSNAP_PUBLISHER" \
+  -D Verb="$KEEPSNAP_VERB" -D SettingsKey="$KEEPSNAP_SETTINGS_KEY" \
   "$root/release/keepsnap.wxs" -o package.msi) \
   2> >(grep -v -e '^$' -e 'GLib-GObject-WARNING' >&2)
 
@@ -45,9 +48,9 @@ q "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;DATE
 # with what the setup wrote, and the menu entries' verb keys whole. (KEY is a
 # word of MSI's SQL, hence the quotes.)
 registry="INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES"
-q "$registry ('SettingsKey', 2, 'Software\\Morvane\\Keepsnap', '-', 'SettingsRemoval')"
-q "$registry ('VerbKey', 0, '*\\shell\\Morvane - Backup File(s) Ver 2.0', '-', 'MenuEntry')"
-q "$registry ('FolderVerbKey', 0, 'Directory\\shell\\Morvane - Backup File(s) Ver 2.0', '-', 'MenuEntry')"
+q "$registry ('SettingsKey', 2, '$KEEPSNAP_SETTINGS_KEY', '-', 'SettingsRemoval')"
+q "$registry ('VerbKey', 0, '*\\shell\\$KEEPSNAP_VERB', '-', 'MenuEntry')"
+q "$registry ('FolderVerbKey', 0, 'Directory\\shell\\$KEEPSNAP_VERB', '-', 'MenuEntry')"
 # The earlier version is removed after this one is installed: the parts both
 # have stay in use, the settings key among them.
 q "UPDATE InstallExecuteSequence SET Sequence = 6650 WHERE Action = 'RemoveExistingProducts'"
@@ -62,5 +65,5 @@ for table in InstallUISequence InstallExecuteSequence; do
   q "INSERT INTO $table (Action, Condition, Sequence) VALUES ('RefuseSettings', 'KEEPSNAP_REFUSED', 21)"
 done
 fixed_time msibuild "$work/package.msi" "${sql[@]}"
-fixed_time msibuild "$work/package.msi" -s "Morvane Keepsnap $version" Morvane "Intel;1033" "$(code "package $version")"
+fixed_time msibuild "$work/package.msi" -s "$KEEPSNAP_MAKER $KEEPSNAP_PRODUCT $version" "$KEEPSNAP_PUBLISHER" "Intel;1033" "$(code "package $version")"
 cp "$work/package.msi" "$out"

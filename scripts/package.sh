@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Packs a release: dist/keepsnap-2.0.0-ARCH.zip with both programs, help.html
-# and uninstall.cmd, dist/keepsnap-2.0.0-ARCH.msi (scripts/build-msi.sh) with
+# Packs a release: dist/keepsnap-VERSION-ARCH.zip with both programs, help.html
+# and uninstall.cmd, dist/keepsnap-VERSION-ARCH.msi (scripts/build-msi.sh) with
 # the same programs, and a SHA-256 list of the zip's files and the package
 # beside them. The same programs always give the same bytes: fixed times,
 # fixed order, no extra fields.
@@ -14,13 +14,17 @@
 # Without one the release is made unsigned and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/product.sh"
 build=${1:-$root/build/win32}
-name=keepsnap-2.0.0-${2:-win32}
+name=$(keepsnap_release_name "${2:-win32}")
 out=${3:-$root/dist}
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/backup_command/snapcopy.exe" "$build/setup_utility/snapsetup.exe" \
-   "$build/installer_check/settings_check.dll" "$root/release/help.html" "$root/release/uninstall.cmd" "$stage/"
+   "$build/installer_check/settings_check.dll" "$stage/"
+# The help page and uninstall.cmd carry the product's facts.
+keepsnap_fill "$root/release/help.html.in" "$stage/help.html"
+keepsnap_fill "$root/release/uninstall.cmd.in" "$stage/uninstall.cmd"
 
 credentials=()
 if [ -n "${KEEPSNAP_SIGN_PFX:-}" ]; then
@@ -37,7 +41,7 @@ if [ ${#credentials[@]} -gt 0 ]; then
 fi
 sign() {  # sign FILE: in place, with the credentials given
   osslsigncode sign "${credentials[@]}" -h sha256 \
-    -n "Morvane Keepsnap" ${KEEPSNAP_SIGN_TIMESTAMP:+-ts "$KEEPSNAP_SIGN_TIMESTAMP"} \
+    -n "$KEEPSNAP_MAKER $KEEPSNAP_PRODUCT" ${KEEPSNAP_SIGN_TIMESTAMP:+-ts "$KEEPSNAP_SIGN_TIMESTAMP"} \
     -in "$1" -out "$1.signed" >"$stage/.sign.log" 2>&1 ||
     { cat "$stage/.sign.log" >&2; echo "package: signing $(basename "$1") failed" >&2; exit 1; }
   mv "$1.signed" "$1"
@@ -55,7 +59,7 @@ rm -f "$out/$name.zip"
 (cd "$stage" && TZ=UTC zip -q -X -D -9 "$out/$name.zip" "${files[@]}")
 # The package holds the programs as signed, and is signed itself.
 rm -f "$out/$name.msi"
-"$root/scripts/build-msi.sh" "$stage" 2.0.0 "$out/$name.msi"
+"$root/scripts/build-msi.sh" "$stage" "$KEEPSNAP_VERSION" "$out/$name.msi"
 if [ ${#credentials[@]} -gt 0 ]; then
   sign "$out/$name.msi"
   echo "package: snapcopy.exe, snapsetup.exe and $name.msi signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2

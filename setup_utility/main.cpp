@@ -11,18 +11,15 @@ namespace {
 
 class SnapsetupApp : public dlg::Application {
  protected:
-  bool InitInstance() override {
+  void InitInstance() override {
     keepsnap::Win32SetupPlatform platform;
     keepsnap::SetupDialog dialog(Instance(), platform);
-    mainWindow = &dialog;
     // The dialog always starts from these choices, whatever is stored.
     dialog.dateOrder = 0;
     dialog.separator = 0;
     dialog.dateSource = 0;
     dialog.folderName = "backup";
-    dialog.DoModal();
-    mainWindow = nullptr;
-    return false;  // no message loop: the dialog was the whole program
+    dialog.DoModal();  // the dialog is the whole program
   }
 };
 

@@ -43,7 +43,7 @@ SetupChoices SetupDialog::ReadControls() {
 }
 
 void SetupDialog::ShowFolderTooLong() {
-  ShowMessage(kFolderTooLongMessage, "", MB_OK);
+  ShowMessage(FolderTooLongMessage().c_str(), "", MB_OK);
   folderEdit_.SetFocus();
 }
 

@@ -13,14 +13,17 @@ namespace keepsnap {
 // (alternate streams, the downloaded-file mark, encryption, server-side
 // copies on a share), run on a second thread, so that a backup still running
 // after a second shows the shell's progress window and can be cancelled from
-// it. One copier serves one backup: a file, or every file of a folder, under
-// one window that counts the bytes of them all.
+// it. One copier serves a run: a file, or every file of a folder, under one
+// window that counts the bytes of them all.
 class Copier {
  public:
-  // total: the bytes of every file to copy; 0 takes each file's own size.
-  explicit Copier(unsigned long long total = 0);
+  Copier();
   Copier(const Copier&) = delete;
   Copier& operator=(const Copier&) = delete;
+
+  // The bytes of every file the copies to come copy (0: each file's own
+  // size); the window shows when they take longer than a second from here.
+  void Begin(unsigned long long total);
 
   // To a name that does not exist; `shown` names the file in the window.
   // With `hide`, the copy is hidden as soon as it exists. Once Cancel was
@@ -28,9 +31,9 @@ class Copier {
   CopyOutcome Copy(const std::string& source, const std::string& copy, const std::string& shown, bool hide);
 
  private:
-  const unsigned long long total_;
+  unsigned long long total_ = 0;
   unsigned long long before_ = 0;  // copied by the earlier calls
-  const DWORD start_;
+  DWORD start_;
   DWORD updated_ = 0;  // when the window's amounts were last set
   DWORD pumped_ = 0;   // when messages were last handled between small files
   CopyProgress progress_;

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "product.h"
+
 namespace keepsnap {
 
 namespace {
@@ -47,6 +49,8 @@ std::string Amount(unsigned long long bytes) {
 
 }  // namespace
 
+CopyProgress::CopyProgress() {}
+
 CopyProgress::~CopyProgress() { Close(); }
 
 bool CopyProgress::Show(const std::string& fileName) {
@@ -59,37 +63,34 @@ bool CopyProgress::Show(const std::string& fileName) {
       reinterpret_cast<CoCreateInstanceCall>(reinterpret_cast<void*>(GetProcAddress(ole32_, "CoCreateInstance")));
   if (initialize == nullptr || create == nullptr) return false;
   comStarted_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
-  void* made = nullptr;
-  if (FAILED(create(kProgressDialogClass, nullptr, CLSCTX_INPROC_SERVER, kProgressDialogInterface, &made))) return false;
-  dialog_ = static_cast<IProgressDialog*>(made);
-  dialog_->SetTitle(L"Morvane Keepsnap");
+  if (FAILED(create(kProgressDialogClass, nullptr, CLSCTX_INPROC_SERVER, kProgressDialogInterface, dialog_.Receive())))
+    return false;
+  dialog_->SetTitle(Wide(KEEPSNAP_FULL_NAME).data());
   dialog_->SetCancelMsg(L"Cancelling...", nullptr);
   dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
   if (FAILED(dialog_->StartProgressDialog(nullptr, nullptr, PROGDLG_AUTOTIME | PROGDLG_NOMINIMIZE, nullptr))) {
-    dialog_->Release();
-    dialog_ = nullptr;
+    dialog_.Reset();
     return false;
   }
   return true;
 }
 
 void CopyProgress::Name(const std::string& fileName) {
-  if (dialog_ != nullptr) dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
+  if (dialog_) dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
 }
 
 void CopyProgress::Update(unsigned long long done, unsigned long long total) {
-  if (dialog_ == nullptr || total == 0) return;
+  if (!dialog_ || total == 0) return;
   dialog_->SetProgress64(done, total);
   dialog_->SetLine(2, Wide(Amount(done) + " of " + Amount(total)).data(), FALSE, nullptr);
 }
 
-bool CopyProgress::Cancelled() { return dialog_ != nullptr && dialog_->HasUserCancelled(); }
+bool CopyProgress::Cancelled() { return dialog_ && dialog_->HasUserCancelled(); }
 
 void CopyProgress::Close() {
-  if (dialog_ != nullptr) {
+  if (dialog_) {
     dialog_->StopProgressDialog();
-    dialog_->Release();
-    dialog_ = nullptr;
+    dialog_.Reset();
   }
   if (comStarted_) {
     const CoUninitializeCall uninitialize =

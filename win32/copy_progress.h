@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win32/handles.h"
+
 struct IProgressDialog;
 
 namespace keepsnap {
@@ -12,7 +14,7 @@ namespace keepsnap {
 // of it is loaded until Show: a copy that ends in time loads no COM.
 class CopyProgress {
  public:
-  CopyProgress() {}
+  CopyProgress();
   ~CopyProgress();
   CopyProgress(const CopyProgress&) = delete;
   CopyProgress& operator=(const CopyProgress&) = delete;
@@ -21,14 +23,14 @@ class CopyProgress {
   bool Show(const std::string& fileName);
   // What is being copied now: "Backing up <name>".
   void Name(const std::string& fileName);
-  bool Shown() const { return dialog_ != nullptr; }
+  bool Shown() const { return static_cast<bool>(dialog_); }
   void Update(unsigned long long done, unsigned long long total);
   bool Cancelled();
   void Close();
 
  private:
   HMODULE ole32_ = nullptr;
-  ::IProgressDialog* dialog_ = nullptr;
+  ComPtr<::IProgressDialog> dialog_;
   bool comStarted_ = false;
 };
 

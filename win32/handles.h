@@ -69,4 +69,74 @@ class UniqueKey {
   HKEY key_ = nullptr;
 };
 
+// The one owner of a FindFirstFileA search: FindClose ends it on every way out.
+class UniqueFind {
+ public:
+  explicit UniqueFind(HANDLE search) : search_(search) {}
+  ~UniqueFind() {
+    if (Valid()) FindClose(search_);
+  }
+  UniqueFind(const UniqueFind&) = delete;
+  UniqueFind& operator=(const UniqueFind&) = delete;
+
+  HANDLE Get() const { return search_; }
+  bool Valid() const { return search_ != INVALID_HANDLE_VALUE && search_ != nullptr; }
+
+ private:
+  HANDLE search_;
+};
+
+// A critical section, made and deleted with its owner.
+class CriticalSection {
+ public:
+  CriticalSection() { InitializeCriticalSection(&section_); }
+  ~CriticalSection() { DeleteCriticalSection(&section_); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+
+  void Enter() { EnterCriticalSection(&section_); }
+  void Leave() { LeaveCriticalSection(&section_); }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
+// Holds a critical section for its scope.
+class HeldSection {
+ public:
+  explicit HeldSection(CriticalSection& section) : section_(section) { section_.Enter(); }
+  ~HeldSection() { section_.Leave(); }
+  HeldSection(const HeldSection&) = delete;
+  HeldSection& operator=(const HeldSection&) = delete;
+
+ private:
+  CriticalSection& section_;
+};
+
+// The one owner of a COM interface pointer: released when it goes.
+template <typename Interface>
+class ComPtr {
+ public:
+  ComPtr() {}
+  ~ComPtr() { Reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+
+  Interface* Get() const { return pointer_; }
+  Interface* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+  // Where a call that makes an interface puts it; whatever was held goes first.
+  void** Receive() {
+    Reset();
+    return reinterpret_cast<void**>(&pointer_);
+  }
+  void Reset() {
+    if (pointer_ != nullptr) pointer_->Release();
+    pointer_ = nullptr;
+  }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
 }  // namespace keepsnap

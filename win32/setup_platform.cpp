@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <vector>
-
+#include "core/sized_read.h"
 #include "win32/ansi_code_page.h"
 #include "win32/registry_value.h"
 
@@ -12,13 +11,15 @@ namespace keepsnap {
 Win32SetupPlatform::Win32SetupPlatform() : codePage_(SystemAnsiCodePage()) {}
 
 bool Win32SetupPlatform::OwnPath(std::string* path) {
-  // Room for the longest path Windows has (32767 characters), at up to three
-  // bytes each in UTF-8; a result that fills the buffer was cut short.
-  std::vector<char> buffer(3 * 32768, '\0');
-  const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (length == 0 || length >= buffer.size()) return false;
-  path->assign(buffer.data(), length);
-  return true;
+  // A result that fills the buffer was cut short, and the call does not say
+  // by how much: then it is asked again with room for the longest path.
+  return ReadGrowing(
+      [](char* buffer, unsigned size) -> unsigned {
+        const DWORD length = GetModuleFileNameA(nullptr, buffer, size);
+        if (length < size) return length;
+        return size <= kLongestPathBytes ? kLongestPathBytes : 0;
+      },
+      MAX_PATH + 1, path);
 }
 
 bool Win32SetupPlatform::WindowsDirectory(std::string* path) {

@@ -10,6 +10,7 @@ entry the package names, and that it loads nothing itself.
 Prints one line per check; exits 1 if any failed.
 """
 import re
+import os
 import struct
 import subprocess
 import sys
@@ -121,6 +122,15 @@ def parse_dialog(data):
                 klass=klass, title=title, font=font, controls=controls)
 
 
+def product_fact(name):
+    """A fact of product.env, beside this project's root."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'product.env')
+    for line in open(path, encoding='utf-8'):
+        if line.startswith(name + "='"):
+            return line.strip()[len(name) + 2:-1]
+    raise SystemExit('product.env gives no ' + name)
+
+
 def version_strings(data):
     """The String entries of a VS_VERSIONINFO. Each block is wLength,
     wValueLength, wType, a UTF-16 key, padding to 4 bytes, then its value
@@ -214,14 +224,17 @@ def main():
     version = resource(exe, 16, 1)
     at = version.find(struct.pack('<I', 0xFEEF04BD))
     fixed = struct.unpack_from('<13I', version, at)
-    check(fixed[2:6] == (0x20000, 0, 0x20000, 0), 'file and product version 2.0.0.0')
+    # The version is the one product.env gives; the texts are stated here.
+    numbers = [int(n) for n in product_fact('KEEPSNAP_VERSION').split('.')]
+    packed = ((numbers[0] << 16) | numbers[1], numbers[2] << 16)
+    check(fixed[2:6] == packed * 2, 'file and product version %d.%d.%d.0' % tuple(numbers))
     check(fixed[8] == 0x4 and fixed[9] == 0x1, 'FILEOS VOS__WINDOWS32, FILETYPE VFT_APP')
     check('040904b0'.encode('utf-16-le') in version, 'string table US English, Unicode')
     check(struct.pack('<HH', 0x409, 1200) in version, 'translation 0x409, 1200')
     strings = version_strings(version)
-    want = {'CompanyName': 'Morvane', 'FileDescription': expected['description'], 'FileVersion': '2, 0, 0, 0',
+    want = {'CompanyName': 'Morvane', 'FileDescription': expected['description'], 'FileVersion': '%d, %d, %d, 0' % tuple(numbers),
             'InternalName': program, 'OriginalFilename': program + '.exe', 'ProductName': 'Morvane Keepsnap',
-            'ProductVersion': '2, 0, 0, 0'}
+            'ProductVersion': '%d, %d, %d, 0' % tuple(numbers)}
     check(strings == want, 'version strings %s' % sorted(strings.items()) +
           ('' if strings == want else ' (expected %s)' % sorted(want.items())))
 

@@ -5,6 +5,8 @@ set -euo pipefail
 # Signatures carry their own time: the unsigned build is what must repeat.
 unset KEEPSNAP_SIGN_PFX KEEPSNAP_SIGN_KEY KEEPSNAP_SIGN_CERT
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/product.sh"
+release=$(keepsnap_release_name win32)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for copy in first second-copy; do
@@ -16,8 +18,8 @@ for copy in first second-copy; do
   "$root/scripts/package.sh" "$work/$copy/build" win32 "$work/$copy/dist" >/dev/null 2>&1
 done
 status=0
-for f in build/backup_command/snapcopy.exe build/setup_utility/snapsetup.exe dist/keepsnap-2.0.0-win32.zip \
-         dist/keepsnap-2.0.0-win32.msi dist/keepsnap-2.0.0-win32.sha256; do
+for f in build/backup_command/snapcopy.exe build/setup_utility/snapsetup.exe dist/$release.zip \
+         dist/$release.msi dist/$release.sha256; do
   if cmp -s "$work/first/$f" "$work/second-copy/$f"; then
     echo "ok   same bytes: $(basename "$f") ($(stat -c %s "$work/first/$f") bytes)"
   else

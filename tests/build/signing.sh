@@ -9,6 +9,7 @@
 # the signed zips in build/signed for the Wine release test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/product.sh"
 work=$(mktemp -d)
 out=$root/build/signed
 trap 'kill "$(cat "$work/tsa.pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -85,16 +86,16 @@ for release in win32:win32:pfx win64:win64-test:pair; do
   # A package.sh that failed says why here, rather than ending the test unheard.
   grep -q "signed and timestamped" said.txt && ok "$name: package.sh says signed and timestamped ($how)" ||
     fail "$name: package.sh said: $(cat said.txt)"
-  rm -rf unpacked && mkdir unpacked && unzip -q "$out/keepsnap-2.0.0-$name.zip" -d unpacked
-  cp "$out/keepsnap-2.0.0-$name.msi" unpacked/
-  (cd unpacked && sha256sum -c --quiet "$out/keepsnap-2.0.0-$name.sha256") && ok "$name: SHA-256 list is of the signed files and package" ||
+  rm -rf unpacked && mkdir unpacked && unzip -q "$out/keepsnap-$KEEPSNAP_VERSION-$name.zip" -d unpacked
+  cp "$out/keepsnap-$KEEPSNAP_VERSION-$name.msi" unpacked/
+  (cd unpacked && sha256sum -c --quiet "$out/keepsnap-$KEEPSNAP_VERSION-$name.sha256") && ok "$name: SHA-256 list is of the signed files and package" ||
     fail "$name: SHA-256 list does not match the zip and the package"
-  list_names_release "$out" "keepsnap-2.0.0-$name"
+  list_names_release "$out" "keepsnap-$KEEPSNAP_VERSION-$name"
   # The installer's check, as the package carries it.
-  msiinfo extract "$out/keepsnap-2.0.0-$name.msi" Binary.SettingsCheck >unpacked/settings_check.dll
+  msiinfo extract "$out/keepsnap-$KEEPSNAP_VERSION-$name.msi" Binary.SettingsCheck >unpacked/settings_check.dll
   for program in backup_command/snapcopy.exe setup_utility/snapsetup.exe installer_check/settings_check.dll package; do
     exe=$(basename "$program")
-    [ "$program" = package ] && exe=keepsnap-2.0.0-$name.msi
+    [ "$program" = package ] && exe=keepsnap-$KEEPSNAP_VERSION-$name.msi
     if osslsigncode verify -CAfile cert.pem -TSA-CAfile tsa.pem -in "unpacked/$exe" >verify.txt 2>&1 &&
        grep -q "Signature verification: ok" verify.txt && grep -q "Timestamp Server Signature verification: ok" verify.txt; then
       ok "$name/$exe: signature and timestamp verified against the test certificates"
@@ -123,12 +124,12 @@ done
 # Without a certificate: made all the same, unsigned, and said so.
 env -u KEEPSNAP_SIGN_PFX -u KEEPSNAP_SIGN_KEY -u KEEPSNAP_SIGN_CERT \
   "$root/scripts/package.sh" "$root/build/win32" win32 "$work/unsigned" >/dev/null 2>said.txt
-rm -rf unpacked && mkdir unpacked && unzip -q "$work/unsigned/keepsnap-2.0.0-win32.zip" -d unpacked
+rm -rf unpacked && mkdir unpacked && unzip -q "$work/unsigned/keepsnap-$KEEPSNAP_VERSION-win32.zip" -d unpacked
 if grep -q "UNSIGNED release" said.txt && ! osslsigncode verify -in unpacked/snapcopy.exe >/dev/null 2>&1 &&
    cmp -s unpacked/snapcopy.exe "$root/build/win32/backup_command/snapcopy.exe"; then
   ok "no certificate: an unsigned release, said to be unsigned"
 else
   fail "no certificate: $(cat said.txt)"
 fi
-list_names_release "$work/unsigned" keepsnap-2.0.0-win32
+list_names_release "$work/unsigned" keepsnap-$KEEPSNAP_VERSION-win32
 exit $status

@@ -8,23 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/native/fakes.h"
+
 namespace keepsnap {
 namespace {
-
-// A registry that answers as the Win32 query does for a given room.
-class FakeRegistry : public SettingsSource {
- public:
-  std::map<std::string, std::string> values;  // key path -> stored bytes
-  std::vector<std::pair<std::string, unsigned long>> asked;
-
-  StoredValue ReadDefaultValue(const char* keyPath, unsigned long room) override {
-    asked.emplace_back(keyPath, room);
-    auto it = values.find(keyPath);
-    if (it == values.end()) return StoredValue{StoredValue::kAbsent, ""};
-    if (it->second.size() > room) return StoredValue{StoredValue::kTooLong, ""};
-    return StoredValue{StoredValue::kRead, it->second};
-  }
-};
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 

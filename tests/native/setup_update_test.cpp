@@ -114,6 +114,7 @@ TEST(ApplySettings, FolderNameLengthCheck) {
   ApplySettings(view, platform);
   EXPECT_EQ((std::vector<std::string>{"read", "too long"}), view.events);
   EXPECT_FALSE(platform.WroteAnything());
+  EXPECT_EQ("Backup folder name must be 25 characters or less.", FolderTooLongMessage());
 
   FakeView ok;
   ok.choices.folderName = std::string(25, 'x');

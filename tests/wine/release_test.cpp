@@ -12,6 +12,7 @@
 #include "core/settings.h"
 
 #include "setup_utility/resource.h"
+#include "product.h"
 #include "tests/wine/wine_support.h"
 
 using namespace winetest;
@@ -177,7 +178,7 @@ TEST(Package, InstallUpgradeRepairRemove) {
   const char* package = std::getenv("KEEPSNAP_PACKAGE");
   if (package == nullptr) GTEST_SKIP() << "run by msi-test.sh";
   const std::string msi = std::string(package) + "\\keepsnap.msi";
-  const std::string later = std::string(package) + "\\keepsnap-2.0.1.msi";
+  const std::string later = std::string(package) + "\\keepsnap-later.msi";
   const std::string programs = Environment("ProgramFiles(x86)") + "\\Morvane\\Keepsnap";
   auto nothingInstalled = [&]() {
     return !Exists("C:\\windows\\snapcopy.exe") && !Exists(programs) && !KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey) &&
@@ -201,7 +202,9 @@ TEST(Package, InstallUpgradeRepairRemove) {
   EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
   EXPECT_TRUE(ShortcutExists());
   EXPECT_TRUE(VerbRegistered(kVerbKey) && VerbRegistered(kFolderVerbKey)) << "the entries on files and folders";
-  const std::vector<std::string> entry = {"Morvane Keepsnap 2.0.0|Morvane|2.0.0|1|icon|size"};
+  // The versions are the one product.env gives and the next (msi-test.sh).
+  const std::string version = KEEPSNAP_VERSION_TEXT, laterVersion = Environment("KEEPSNAP_LATER_VERSION");
+  const std::vector<std::string> entry = {"Morvane Keepsnap " + version + "|Morvane|" + version + "|1|icon|size"};
   EXPECT_EQ(entry, UninstallEntries());
   const std::pair<const char*, std::string> given[] = {{keepsnap::kDateModeKey, "0"},
                                                        {keepsnap::kDateSeparatorKey, "1"},
@@ -238,7 +241,8 @@ TEST(Package, InstallUpgradeRepairRemove) {
   // A later version replaces this one in place; given settings are written,
   // the others stay as they were.
   ASSERT_EQ(0u, Msiexec("/i " + later + " DATE_SEPARATOR=2"));
-  EXPECT_EQ(std::vector<std::string>{"Morvane Keepsnap 2.0.1|Morvane|2.0.1|1|icon|size"}, UninstallEntries());
+  EXPECT_EQ(std::vector<std::string>{"Morvane Keepsnap " + laterVersion + "|Morvane|" + laterVersion + "|1|icon|size"},
+            UninstallEntries());
   DWORD type = 0;
   std::string bytes;
   EXPECT_TRUE(ReadDefault(HKEY_LOCAL_MACHINE, keepsnap::kDateSeparatorKey, &type, &bytes) && bytes == std::string("2") + '\0');

@@ -52,6 +52,25 @@ void ExpectNoLeftover(const std::string& target) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((beside + "-earlier").c_str())) << beside << "-earlier";
 }
 
+// Backs up the folder, waits for the progress window (checking that it names
+// `shown`, when given) and presses Cancel there: no message follows, the
+// earlier copy stays as it was and nothing is left.
+void CancelFolderBackup(const std::string& folder, const std::string& copy, const char* shown) {
+  Process run("snapcopy.exe " + folder);
+  HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
+  ASSERT_NE(nullptr, window) << "no progress window for " << folder;
+  if (shown != nullptr) {
+    bool named = false;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      named = named || WindowText(child).find(shown) != std::string::npos;
+    EXPECT_TRUE(named) << "the window names the folder and the file";
+  }
+  Click(window, IDCANCEL);
+  EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
+  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
+  ExpectNoLeftover(copy);
+}
+
 class SnapcopyRun : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -363,17 +382,7 @@ TEST_F(SlowSource, CancelKeepsEarlierBackup) {
   MakeDatedFile(kBackup, earlier, 2003, 9, 19);  // the folder's newest file is the source
   const std::string copy = FreshFolder("faulty-2003-09-20");
   MakeEarlierCopy(copy);
-  Process run("snapcopy.exe " + std::string(kFolder));
-  HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
-  ASSERT_NE(nullptr, window) << "no progress window for a folder";
-  bool named = false;
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-    named = named || WindowText(child).find("faulty\\source.bin") != std::string::npos;
-  EXPECT_TRUE(named) << "the window names the folder and the file";
-  Click(window, IDCANCEL);
-  EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
-  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
-  ExpectNoLeftover(copy);
+  CancelFolderBackup(kFolder, copy, "faulty\\source.bin");
 }
 
 // Killed part-way (a crash, a log-off): the earlier backup is whole, at most
@@ -450,13 +459,7 @@ TEST_F(SlowSource, CancelManySmallFiles) {
     MakeDatedFile(sub + "\\f" + std::to_string(i) + ".txt", body, 2003, 9, 20);
   }
   MakeEarlierCopy(copy);
-  Process run("snapcopy.exe " + root);
-  HWND window = WaitForDialog("Morvane Keepsnap", run.Id(), 30000);
-  ASSERT_NE(nullptr, window) << "no progress window for many small files";
-  Click(window, IDCANCEL);
-  EXPECT_TRUE(run.WaitForExit(30000)) << "no message may follow Cancel";
-  EXPECT_EQ(kEarlierCopy, Tree(copy)) << "the earlier copy changed";
-  ExpectNoLeftover(copy);
+  CancelFolderBackup(root, copy, nullptr);
 }
 
 // A double click starts two runs on one file: one whole backup, no message,
@@ -530,6 +533,32 @@ TEST_F(OnDisk, FlushedBeforeNamed) {
   ASSERT_NE(std::string::npos, rename) << "no rename to the backup's name seen:\n" << log;
   ASSERT_NE(std::string::npos, flush) << "the copy was never flushed:\n" << log;
   EXPECT_LT(flush, rename) << "flushed only after it was named";
+
+  // A folder's backup: every file of the tree is flushed, each before the
+  // tree takes its name.
+  const std::string tree = folder + "\\Tree";
+  for (const char* sub : {"", "\\sub"}) CreateDirectoryA((tree + sub).c_str(), nullptr);
+  for (const char* file : {"\\a.txt", "\\b.txt", "\\sub\\c.txt"}) MakeDatedFile(tree + file, file, 2003, 9, 20);
+  RunShellCommand(tree);
+  EXPECT_EQ(Tree(tree), Tree(tree + "-2003-09-20"));
+  ASSERT_TRUE(ReadFileBytes("C:\\kstest\\strace.log", &log));
+  const std::string inside = "~Tree-2003-09-20.keepsnap/";
+  std::map<std::string, std::string::size_type> flushes;  // each file's first flush
+  std::string::size_type named = std::string::npos;
+  for (std::string::size_type at = 0, end; at < log.size(); at = end + 1) {
+    end = log.find('\n', at);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(at, end - at);
+    if (line.find("fsync(") != std::string::npos || line.find("fdatasync(") != std::string::npos)
+      for (const char* file : {"a.txt", "b.txt", "sub/c.txt"})
+        if (line.find(inside + file + ">") != std::string::npos && !flushes.count(file)) flushes[file] = at;
+    if (line.find("rename") != std::string::npos && line.find("~Tree-2003-09-20.keepsnap\"") != std::string::npos &&
+        line.find("/Tree-2003-09-20\"") != std::string::npos)
+      named = at;
+  }
+  ASSERT_NE(std::string::npos, named) << "no rename of the tree to its name seen:\n" << log;
+  EXPECT_EQ(3u, flushes.size()) << "a file of the tree never flushed:\n" << log;
+  for (const auto& flushed : flushes) EXPECT_LT(flushed.second, named) << flushed.first << " flushed after the tree was named";
 }
 
 // Run by ctest with TZ=Asia/Tokyo for this driver: Wine takes a program's

@@ -6,18 +6,21 @@
 
 #include <cstring>
 
-#include "backup_command/snapcopy_platform.h"
+#include "backup_command/snapcopy_user.h"
 #include "core/command_line.h"
+#include "win32/ansi_code_page.h"
+#include "win32/clock.h"
 #include "win32/dll_search.h"
+#include "win32/file_system.h"
+#include "win32/registry_settings.h"
 
 namespace {
 
-class HeldKeysPlatform : public keepsnap::SnapcopyPlatform {
+class HeldKeys : public keepsnap::Win32Keyboard {
  public:
-  HeldKeysPlatform(HINSTANCE instance, bool shift, bool folder)
-      : SnapcopyPlatform(instance), shift_(shift), folder_(folder) {}
+  HeldKeys(bool shift, bool folder) : shift_(shift), folder_(folder) {}
   void ReadKeyboardState(unsigned char keys[256]) override {
-    SnapcopyPlatform::ReadKeyboardState(keys);
+    Win32Keyboard::ReadKeyboardState(keys);
     keys[keepsnap::kShiftKey] = shift_ ? 0x80 : 0;
     keys[keepsnap::kFolderKey] = folder_ ? 0x80 : 0;
   }
@@ -35,8 +38,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::string::size_type blank = rest.find(' ');
   const std::string keys = rest.substr(0, blank);
   const std::string path = blank == std::string::npos ? "" : rest.substr(blank + 1);
-  HeldKeysPlatform platform(instance, keys.find("shift") != std::string::npos,
-                            keys.find("folder") != std::string::npos);
-  keepsnap::RunBackup(path, platform);
+  HeldKeys held(keys.find("shift") != std::string::npos, keys.find("folder") != std::string::npos);
+  keepsnap::RegistrySettings settings;
+  keepsnap::Win32FileSystem files;
+  keepsnap::Win32Clock clock;
+  keepsnap::SnapcopyUser user(instance);
+  const keepsnap::CodePage cp = keepsnap::SystemAnsiCodePage();
+  keepsnap::BackupServices services = {held, settings, files, clock, user, cp};
+  keepsnap::RunBackup(path, services);
   return 0;
 }

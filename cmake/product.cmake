@@ -1,0 +1,27 @@
+# The product's facts from product.env, as CMake variables of the same names,
+# and the header the programs and resource scripts include (product.h).
+set(_product_env "${CMAKE_CURRENT_LIST_DIR}/../product.env")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${_product_env}")
+file(STRINGS "${_product_env}" _product_lines REGEX "^KEEPSNAP_[A-Z_]+='[^']*'$")
+foreach(_line IN LISTS _product_lines)
+  string(REGEX REPLACE "^(KEEPSNAP_[A-Z_]+)='([^']*)'$" "\\1" _name "${_line}")
+  string(REGEX REPLACE "^(KEEPSNAP_[A-Z_]+)='([^']*)'$" "\\2" _value "${_line}")
+  set(${_name} "${_value}")
+endforeach()
+foreach(_name KEEPSNAP_MAKER KEEPSNAP_PRODUCT KEEPSNAP_VERSION KEEPSNAP_PUBLISHER KEEPSNAP_VERB KEEPSNAP_SETTINGS_KEY)
+  if(NOT DEFINED ${_name})
+    message(FATAL_ERROR "product.env does not give ${_name}")
+  endif()
+endforeach()
+if(NOT KEEPSNAP_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+  message(FATAL_ERROR "product.env: KEEPSNAP_VERSION must be major.minor.patch, not ${KEEPSNAP_VERSION}")
+endif()
+set(KEEPSNAP_VERSION_MAJOR ${CMAKE_MATCH_1})
+set(KEEPSNAP_VERSION_MINOR ${CMAKE_MATCH_2})
+set(KEEPSNAP_VERSION_PATCH ${CMAKE_MATCH_3})
+
+# The header and the manifests are made when the project is configured.
+function(keepsnap_product_files binary_dir)
+  string(REPLACE "\\" "\\\\" KEEPSNAP_SETTINGS_KEY_C "${KEEPSNAP_SETTINGS_KEY}")
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/product.h.in ${binary_dir}/product.h @ONLY)
+endfunction()

@@ -1,0 +1,36 @@
+#include "core/path_text.h"
+
+namespace keepsnap {
+
+int LastIndexOf(const std::string& text, char c, const CodePage& cp) {
+  int found = -1;
+  for (std::string::size_type i = 0; i < text.size(); i += cp.CharacterSize(text, i))
+    if (text[i] == c && cp.CharacterSize(text, i) == 1) found = static_cast<int>(i);
+  return found;
+}
+
+int LastSeparator(const std::string& path, const CodePage& cp) {
+  const int back = LastIndexOf(path, '\\', cp), forward = LastIndexOf(path, '/', cp);
+  return back > forward ? back : forward;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return name.empty() ? folder : folder + "\\" + name;
+}
+
+char FoldedAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameOrBelow(const std::string& path, const std::string& folder) {
+  if (path.size() < folder.size()) return false;
+  for (std::string::size_type i = 0; i < folder.size(); ++i)
+    if (FoldedAscii(path[i]) != FoldedAscii(folder[i])) return false;
+  return path.size() == folder.size() || IsPathSeparator(path[folder.size()]);
+}
+
+std::string WithoutTrailingSeparators(const std::string& path) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && IsPathSeparator(trimmed.back())) trimmed.pop_back();
+  return trimmed;
+}
+
+}  // namespace keepsnap

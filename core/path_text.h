@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "core/code_page.h"
+
+// Path text, as Windows reads it. The backup names step over the backslash
+// alone, as they always have; whatever compares or splits a path the user
+// may have typed takes "/" as well.
+namespace keepsnap {
+
+inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Byte index of the last `c` that is a character of its own (not the second
+// byte of a double-byte character), or -1.
+int LastIndexOf(const std::string& text, char c, const CodePage& cp);
+
+// Byte index of the last separator of either kind, or -1.
+int LastSeparator(const std::string& path, const CodePage& cp);
+
+// folder\name; the folder itself for an empty name.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Windows compares names without regard to the case of ASCII letters.
+char FoldedAscii(char c);
+
+// The folder itself or a path below it, as Windows compares names.
+bool SameOrBelow(const std::string& path, const std::string& folder);
+
+// Without the separators a path may end with; a lone separator stays.
+std::string WithoutTrailingSeparators(const std::string& path);
+
+}  // namespace keepsnap

@@ -1,0 +1,51 @@
+#include "core/path_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/target_lock.h"
+
+namespace keepsnap {
+namespace {
+
+// What a typed path may hold: either separator, any case, a trailing
+// separator. Catches a folder taken as inside itself only when spelled alike,
+// and a sibling whose name starts alike taken as inside.
+TEST(PathText, SameOrBelowAsWindowsCompares) {
+  struct Row {
+    const char* path;
+    const char* folder;
+    bool below;
+  } rows[] = {
+      {"C:\\Docs\\Project", "C:\\Docs\\Project", true},    {"c:\\docs\\PROJECT\\a", "C:\\Docs\\Project", true},
+      {"C:\\Docs\\Project/a", "C:\\Docs\\Project", true},   {"C:\\Docs\\Project2", "C:\\Docs\\Project", false},
+      {"C:\\Docs\\Proj", "C:\\Docs\\Project", false},       {"C:\\Docs", "C:\\Docs\\Project", false},
+      {"C:\\Docs\\Projekt\\a", "C:\\Docs\\Project", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.below, SameOrBelow(row.path, row.folder)) << row.path;
+  EXPECT_EQ('A', FoldedAscii('a'));
+  EXPECT_EQ('\xE9', FoldedAscii('\xE9')) << "only ASCII letters fold";
+  EXPECT_EQ(9, LastSeparator("C:\\Docs/a\\b", CodePage()));
+  EXPECT_EQ(7, LastSeparator("C:\\Docs/ab", CodePage()));
+  EXPECT_EQ(2, LastSeparator("C:\\\x95\x5C", CodePage::ShiftJis())) << "a second byte is no separator";
+  EXPECT_EQ("C:\\Docs", WithoutTrailingSeparators("C:\\Docs\\/"));
+  EXPECT_EQ("\\", WithoutTrailingSeparators("\\"));
+  EXPECT_EQ("C:\\Docs\\a", JoinPath("C:\\Docs", "a"));
+  EXPECT_EQ("C:\\Docs", JoinPath("C:\\Docs", ""));
+}
+
+// Two runs on one file in two spellings must wait for each other: the lock's
+// name ignores the case of ASCII letters, and only that.
+TEST(TargetLock, OneLockPerTarget) {
+  const std::string lock = TargetLockName("C:\\Docs\\Report-2003-09-20.txt");
+  EXPECT_EQ(lock, TargetLockName("c:\\docs\\report-2003-09-20.TXT"));
+  EXPECT_EQ(0u, lock.find("Local\\Keepsnap backup "));
+  EXPECT_EQ(std::string::npos, lock.find('\\', 6)) << "a mutex name holds no backslash after its namespace";
+  for (const char* other : {"C:\\Docs\\Report-2003-09-21.txt", "C:\\Docs\\Report-2003-09-20.txt.bak",
+                            "C:\\Docs\\backup\\Report-2003-09-20.txt", "C:\\Docs\\R\xC3\xA9port-2003-09-20.txt"})
+    EXPECT_NE(lock, TargetLockName(other)) << other;
+}
+
+}  // namespace
+}  // namespace keepsnap

@@ -1,0 +1,105 @@
+#include "core/whole_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/native/fakes.h"
+
+namespace keepsnap {
+namespace {
+
+const char kSource[] = "C:\\Docs\\report.txt";
+const char kTarget[] = "C:\\Docs\\report-2003-09-20.txt";
+const char kTemporary[] = "C:\\Docs\\~report-2003-09-20.txt.keepsnap";
+
+// Every way a copy can end: the target holds the earlier file or the whole
+// new one, never a part; the temporary never outlives the run, and nothing
+// takes the target's name before it was checked and flushed.
+TEST(CopyWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
+  const std::string tmp = kTemporary;
+  struct Row {
+    const char* what;
+    std::string fails;
+    unsigned earlierAttributes;  // of the earlier backup; 99: none
+    bool leftover;               // a killed run's temporary lies there
+    CopyOutcome outcome;
+    std::vector<std::string> calls;
+  } rows[] = {
+      {"replaces the earlier backup", "", 0, false, CopyOutcome::Done,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "replace " + std::string(kTarget)}},
+      {"first backup of the day", "", 99, false, CopyOutcome::Done,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "replace " + std::string(kTarget)}},
+      {"a killed run's leftover goes first", "", 0, true, CopyOutcome::Done,
+       {"remove " + tmp, "copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32",
+        "replace " + std::string(kTarget)}},
+      {"copier fails part-way (disk full, read error)", "copy", 0, false, CopyOutcome::Failed,
+       {"copy " + tmp, "remove " + tmp}},
+      {"copy reported done but short", "short", 0, false, CopyOutcome::Failed, {"copy " + tmp, "remove " + tmp}},
+      {"cancelled", "cancel", 0, false, CopyOutcome::Cancelled, {"copy " + tmp, "remove " + tmp}},
+      {"flush fails", "flush", 0, false, CopyOutcome::Failed, {"copy " + tmp, "flush " + tmp, "remove " + tmp}},
+      {"unhiding fails", "attributes", 0, false, CopyOutcome::Failed,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "remove " + tmp}},
+      {"rename fails", "replace", 0, false, CopyOutcome::Failed,
+       {"copy " + tmp, "flush " + tmp, "attributes " + tmp + " 32", "replace " + std::string(kTarget),
+        "remove " + tmp}},
+      {"read-only earlier backup", "", kReadOnlyAttribute, false, CopyOutcome::Failed, {}},
+      {"hidden earlier backup", "", kHiddenAttribute, false, CopyOutcome::Failed, {}},
+  };
+  for (const Row& r : rows) {
+    FakeFiles f;
+    f.File(kSource, std::string(3000, 's'));  // FILE_ATTRIBUTE_ARCHIVE
+    if (r.earlierAttributes != 99) f.File(kTarget, std::string(1000, 'e'), r.earlierAttributes);
+    if (r.leftover) f.File(kTemporary, std::string(10, 't'), kHiddenAttribute);
+    f.fails = r.fails;
+    EXPECT_EQ(r.outcome, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), f)) << r.what;
+    EXPECT_EQ(r.calls, f.calls) << r.what;
+    EXPECT_FALSE(f.Has(kTemporary)) << r.what << ": the temporary outlived the run";
+    if (r.outcome == CopyOutcome::Done) {
+      EXPECT_EQ(3000u, f.nodes[kTarget].body.size()) << r.what;
+      EXPECT_EQ(32u, f.nodes[kTarget].attributes) << r.what << ": shown as the source is";
+    } else if (r.earlierAttributes != 99) {
+      EXPECT_EQ(1000u, f.nodes[kTarget].body.size()) << r.what << ": the earlier backup changed";
+      EXPECT_EQ(r.earlierAttributes, f.nodes[kTarget].attributes) << r.what;
+    }
+  }
+}
+
+// A typed name that is the source itself (another spelling of its path)
+// leaves the source alone, a source that is gone makes nothing; a hidden source gives a hidden backup, as the
+// system's copy does.
+TEST(CopyWholeOrNothing, SourceNeverReplacedHiddenSourceStaysHidden) {
+  FakeFiles f;
+  f.File(kSource, std::string(3000, 's'));
+  f.sameAs = "C:\\DOCS~1\\REPORT.TXT";
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, "report.txt", CodePage(), f));
+  EXPECT_TRUE(f.calls.empty());
+
+  FakeFiles gone;  // the source went, or the calls cannot reach its name
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), gone));
+  EXPECT_TRUE(gone.calls.empty());
+
+  FakeFiles hidden;
+  hidden.File(kSource, std::string(3000, 's'), kHiddenAttribute);
+  EXPECT_EQ(CopyOutcome::Done, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), hidden));
+  EXPECT_EQ(kHiddenAttribute, hidden.nodes[kTarget].attributes);
+}
+
+// Beside the target, whatever separates its folders; a double-byte name
+// whose second byte is 0x5C keeps its folder.
+TEST(CopyWholeOrNothing, TemporaryNameBesideTarget) {
+  const char* rows[][2] = {
+      {"C:\\Docs\\report-2003-09-20.txt", "C:\\Docs\\~report-2003-09-20.txt.keepsnap"},
+      {"C:/Docs/copy.txt", "C:/Docs/~copy.txt.keepsnap"},
+      {"C:\\Docs/sub\\copy.txt", "C:\\Docs/sub\\~copy.txt.keepsnap"},
+      {"copy.txt", "~copy.txt.keepsnap"},
+      {"D:copy.txt", "D:~copy.txt.keepsnap"},
+      {"\\\\server\\share\\copy.txt", "\\\\server\\share\\~copy.txt.keepsnap"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(r[1], TemporaryNameFor(r[0], CodePage())) << r[0];
+  EXPECT_EQ("C:\\\x95\x5C" "a\\~\x95\x5C.txt.keepsnap", TemporaryNameFor("C:\\\x95\x5C" "a\\\x95\x5C.txt", CodePage::ShiftJis()));
+}
+
+}  // namespace
+}  // namespace keepsnap
