@@ -21,6 +21,7 @@
 #   scripts/benchmark.sh [SMALL_RUNS [LARGE_RUNS]]
 set -euo pipefail
 source "$(dirname "$0")/one-run.sh" "$@"
+source "$(dirname "$0")/product.sh"
 cd "$(dirname "$0")/.."
 small_runs=${1:-31} large_runs=${2:-9}
 i686=yes
@@ -61,13 +62,8 @@ measure() {
   (
     source "$state/env"
     export WINEPREFIX DISPLAY
-    if [ "$KEEPSNAP_WINE" = wow64 ]; then
-      loader=/usr/lib/x86_64-linux-gnu/wine/wine wineserver=/usr/lib/x86_64-linux-gnu/wine/wineserver
-      wine() { scripts/wow64-wine.sh run / "$@"; }
-    else
-      loader=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
-      wine() { setarch "$(uname -m)" -R "$@"; }  # as tests/wine/wine-session.sh says why
-    fi
+    source tests/wine/wine-env.sh
+    wine() { in_wine "$@"; }
     export WINELOADER=$loader
     # Keeps the session's wineserver up between runs, as it is on a desktop.
     wine $wineserver -p
@@ -75,10 +71,11 @@ measure() {
     cp "$build/backup_command/snapcopy.exe" "$build/setup_utility/snapsetup.exe" \
        "$build/tests/bench/copy_only.exe" "$build/tests/bench/copy_with_keys.exe" \
        "$build/tests/bench/copy_and_flush.exe" "$build/tests/bench/copy_keys_and_flush.exe" \
-       "$build/tests/bench/copy_tree.exe" "$build/tests/bench/copy_tree_with_keys.exe" "$driver" "$win/"
+       "$build/tests/bench/copy_tree.exe" "$build/tests/bench/copy_tree_with_keys.exe" \
+       "$build/tests/bench/copy_tree_flush_last.exe" "$driver" "$win/"
     # The settings the setup starts with: year first, no separator, file date.
     for pair in date_mode:0 date_separator:0 date_to_use:0 backup_folder:backup; do
-      wine $loader reg add "HKLM\\Software\\Morvane\\Keepsnap\\${pair%%:*}" /ve /d "${pair#*:}" /reg:32 /f >/dev/null
+      wine $loader reg add "HKLM\\$KEEPSNAP_SETTINGS_KEY\\${pair%%:*}" /ve /d "${pair#*:}" /reg:32 /f >/dev/null
     done
     data=$WINEPREFIX/drive_c/bench
     mkdir -p "$data"
@@ -104,7 +101,8 @@ measure() {
     local folder
     for folder in "$tree" "$bigtree"; do
       time_programs "$large_runs" "$folder-20030920" "snapcopy.exe $folder" \
-        "$folder.keys.bak" "copy_tree_with_keys.exe $folder" "$folder.tree.bak" "copy_tree.exe $folder"
+        "$folder.keys.bak" "copy_tree_with_keys.exe $folder" "$folder.tree.bak" "copy_tree.exe $folder" \
+        "$folder.last.bak" "copy_tree_flush_last.exe $folder"
     done
     # Peak resident memory in KiB of one run, the Wine processes as Linux sees them.
     peak_kib() {
@@ -123,7 +121,7 @@ print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
         peak_kib setarch "$(uname -m)" -R $loader "C:\\windows\\${program%% *}" "${program#* }"
       fi
     done
-    (sleep 2; wine $loader 'C:\windows\bench_driver.exe' --cancel "Morvane Keepsnap Setup") &
+    (sleep 2; wine $loader 'C:\windows\bench_driver.exe' --cancel "$KEEPSNAP_MAKER $KEEPSNAP_PRODUCT Setup") &
     if [ "$KEEPSNAP_WINE" = wow64 ]; then
       peak_kib scripts/wow64-wine.sh run / $loader 'C:\windows\snapsetup.exe'
     else
@@ -138,10 +136,12 @@ print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
 # small: snapcopy, CopyFileA only, + keys, then the two ratios (median q1 q3);
 # large: snapcopy, copy and flush, CopyFileA only, keys, copy and flush, then
 # the three ratios; then the two trees: snapcopy, the floor that reads the
-# keys, the floor as it is, then the two ratios; then the peak memory
+# keys, the floor as it is, the floor that reads the keys and flushes every
+# copy last, then the three ratios; then the peak memory
 # figures, the tree of 20,000 entries last but for the setup.
 fields='s sf sk rf rf1 rf3 rk rk1 rk3 l lfl lf lkf rfl rfl1 rfl3 rlf rlf1 rlf3 rkf rkf1 rkf3
-  t tk tf rtk rtk1 rtk3 rt rt1 rt3 b bk bf rbk rbk1 rbk3 rb rb1 rb3 ps psf pl plf pw pset'
+  t tk tf tl rtk rtk1 rtk3 rt rt1 rt3 rtl rtl1 rtl3 b bk bf bl rbk rbk1 rbk3 rb rb1 rb3 rbl rbl1 rbl3
+  ps psf pl plf pw pset'
 read -r $(for f in $fields; do printf 'x_%s ' "$f"; done) < <(measure x86_64 wine8 build/win64)
 if [ "$i686" = yes ]; then
   read -r $(for f in $fields; do printf 'i_%s ' "$f"; done) < <(measure i686 wow64 build/win32)
@@ -194,14 +194,18 @@ each turn, given as the median over the turns with the middle half of them.
 | the flush's own cost, 256 MiB (copy and flush less CopyFileA only) | x86_64 | | $(less "$x_lfl" "$x_lf") ms | | |
 | the flush's own cost, 256 MiB (copy and flush less CopyFileA only) | i686 (shipped) | | $(less "$i_lfl" "$i_lf") ms | | |
 | Linux \`cp\` of the 256 MiB file, no flush | | | $large_cp ms | | |
-| folder of 2,000 files of 4 KiB in 40 folders, against the tree floor that reads the keys | x86_64 | $x_t ms | $x_tk ms | $(spread "$x_rtk" "$x_rtk1" "$x_rtk3") | ≤ 1.25 |
-| folder of 2,000 files of 4 KiB in 40 folders, against the tree floor that reads the keys | i686 (shipped) | $i_t ms | $i_tk ms | $(spread "$i_rtk" "$i_rtk1" "$i_rtk3") | ≤ 1.25 |
+| folder of 2,000 files of 4 KiB in 40 folders, against the tree floor that reads the keys and flushes as it goes | x86_64 | $x_t ms | $x_tk ms | $(spread "$x_rtk" "$x_rtk1" "$x_rtk3") | ≤ 0.90 |
+| folder of 2,000 files of 4 KiB in 40 folders, against the tree floor that reads the keys and flushes as it goes | i686 (shipped) | $i_t ms | $i_tk ms | $(spread "$i_rtk" "$i_rtk1" "$i_rtk3") | ≤ 0.90 |
+| folder of 2,000 files of 4 KiB in 40 folders, against the tree floor that reads the keys and flushes last | x86_64 | $x_t ms | $x_tl ms | $(spread "$x_rtl" "$x_rtl1" "$x_rtl3") | ≤ 1.15 |
+| folder of 2,000 files of 4 KiB in 40 folders, against the tree floor that reads the keys and flushes last | i686 (shipped) | $i_t ms | $i_tl ms | $(spread "$i_rtl" "$i_rtl1" "$i_rtl3") | ≤ 1.15 |
 | folder of 2,000 files of 4 KiB in 40 folders, against the tree floor without the keys | x86_64 | $x_t ms | $x_tf ms | $(spread "$x_rt" "$x_rt1" "$x_rt3") | |
 | folder of 2,000 files of 4 KiB in 40 folders, against the tree floor without the keys | i686 (shipped) | $i_t ms | $i_tf ms | $(spread "$i_rt" "$i_rt1" "$i_rt3") | |
 | folder of 256 MiB in 4 files, against the tree floor that reads the keys | x86_64 | $x_b ms | $x_bk ms | $(spread "$x_rbk" "$x_rbk1" "$x_rbk3") | ≤ 1.10 |
 | folder of 256 MiB in 4 files, against the tree floor that reads the keys | i686 (shipped) | $i_b ms | $i_bk ms | $(spread "$i_rbk" "$i_rbk1" "$i_rbk3") | ≤ 1.10 |
 | folder of 256 MiB in 4 files, against the tree floor without the keys | x86_64 | $x_b ms | $x_bf ms | $(spread "$x_rb" "$x_rb1" "$x_rb3") | |
 | folder of 256 MiB in 4 files, against the tree floor without the keys | i686 (shipped) | $i_b ms | $i_bf ms | $(spread "$i_rb" "$i_rb1" "$i_rb3") | |
+| folder of 256 MiB in 4 files, against the tree floor that reads the keys and flushes last | x86_64 | $x_b ms | $x_bl ms | $(spread "$x_rbl" "$x_rbl1" "$x_rbl3") | |
+| folder of 256 MiB in 4 files, against the tree floor that reads the keys and flushes last | i686 (shipped) | $i_b ms | $i_bl ms | $(spread "$i_rbl" "$i_rbl1" "$i_rbl3") | |
 
 | Peak memory | Build | snapcopy | CopyFileA only |
 |---|---|---|---|

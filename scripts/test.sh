@@ -50,19 +50,22 @@ for arch in win32:i686 win64:x86_64; do
   done
 done
 
-if python3 tests/build/check_msi.py dist/keepsnap-2.0.0-win32.msi 2.0.0 >"$log/check" 2>&1; then
+source scripts/product.sh
+if python3 tests/build/check_msi.py "dist/$(keepsnap_release_name win32).msi" "$KEEPSNAP_VERSION" >"$log/check" 2>&1; then
   passed=$((passed + 1)); tail -n 1 "$log/check"
 else
   failed=$((failed + 1)); cat "$log/check"
 fi
 
-# A suite written into a Wine test file but in no ctest entry would build,
-# pass nothing and fail nothing: each must have its entry on both targets.
+# A suite built into the Wine tests but in no ctest entry would pass
+# nothing and fail nothing: each must have its entry on both targets. The
+# suites are the ones the test program itself lists.
 echo "== every Wine test suite has its entry"
-suites=$( (grep -hoE '^[[:space:]]*(TEST|TEST_F|TYPED_TEST)\([[:space:]]*[A-Za-z0-9_]+' tests/wine/*.cpp |
-             sed -E 's/.*\([[:space:]]*//'
-           grep -hoE 'INSTANTIATE_(TEST_SUITE|TEST_CASE|TYPED_TEST_SUITE)_P\([[:space:]]*[A-Za-z0-9_]+,[[:space:]]*[A-Za-z0-9_]+' tests/wine/*.cpp |
-             sed -E 's/.*\([[:space:]]*([A-Za-z0-9_]+),[[:space:]]*([A-Za-z0-9_]+)/\1.\2/') | sort -u)
+listing=$PWD/build/listing-session
+tests/wine/wine-session.sh start "$listing" >/dev/null
+suites=$(tests/wine/wine-session.sh run "$listing" build/win64/tests/wine/wine_tests.exe --gtest_list_tests |
+         tr -d '\r' | sed -n 's/^\([A-Za-z0-9_/]*\)\.$/\1/p' | tr / . | sort -u)
+tests/wine/wine-session.sh stop "$listing"
 entries=$(cd build/win64 && ctest -N | awk '/Test *#/ {print $3}')
 unlisted=()
 for suite in $suites; do
@@ -70,7 +73,9 @@ for suite in $suites; do
     grep -qxF "wine.$target.$suite" <<<"$entries" || unlisted+=("$suite ($target)")
   done
 done
-if [ ${#unlisted[@]} -eq 0 ]; then
+if [ -z "$suites" ]; then
+  failed=$((failed + 1)); echo "FAIL the Wine test program listed no suite"
+elif [ ${#unlisted[@]} -eq 0 ]; then
   passed=$((passed + 1)); echo "$(wc -w <<<"$suites") suites, each with its entry on both targets"
 else
   failed=$((failed + 1)); echo "FAIL suites in no ctest entry: ${unlisted[*]}"

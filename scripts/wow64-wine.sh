@@ -31,6 +31,12 @@ mount_one() {  # mount_one TARGET MOUNT-ARGS...
   "${as_root[@]}" mount "$@" "$target"
 }
 
+# What a chroot needs of the system: proc (Wine's loader finds itself through
+# it), the devices and sys.
+mount_system() {
+  mount_one /proc -t proc proc && mount_one /dev --bind /dev && mount_one /sys --bind /sys
+}
+
 unmount_all() {
   # Deepest first, so that nothing is left mounted under the chroot.
   { findmnt -rn -o TARGET | grep -E "^$root(/|$)" || true; } | sort -r | while read -r target; do
@@ -65,7 +71,7 @@ whole() {
       'int main() { BOOL wow64 = FALSE; IsWow64Process(GetCurrentProcess(), &wow64); return wow64 ? 0 : 3; }' |
       i686-w64-mingw32-gcc -x c - -o "$probe" -s || return 1
   fi
-  mount_one /proc -t proc proc && mount_one /dev --bind /dev && mount_one /sys --bind /sys || return 1
+  mount_system || return 1
   setarch "$(uname -m)" -R "${as_root[@]}" chroot "$root" env WINEPREFIX=/opt/keepsnap/probe-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     DISPLAY= "$loader" /opt/keepsnap/wow64-probe.exe >/dev/null 2>&1
 }
@@ -91,7 +97,7 @@ build() {
     return 1
   }
   "${as_root[@]}" cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
-  mount_one /proc -t proc proc && mount_one /dev --bind /dev && mount_one /sys --bind /sys
+  mount_system
   # The unstable index served here is a dated snapshot whose Release file
   # has expired; apt refuses it without this option.
   in_root apt-get -q -o Acquire::Check-Valid-Until=false update >/dev/null
@@ -123,9 +129,7 @@ version)
   ;;
 bind)
   dir=$(realpath -m "$2")
-  mount_one /proc -t proc proc
-  mount_one /dev --bind /dev
-  mount_one /sys --bind /sys
+  mount_system
   # The X server's sockets; the folder is the one Xvfb makes, made here first.
   [ -d /tmp/.X11-unix ] || { mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix; }
   mount_one /tmp/.X11-unix --bind /tmp/.X11-unix

@@ -3,14 +3,27 @@
 // do without, in the same order: each folder listed and made, each file
 // copied with CopyFileExA and flushed to the disk. Built again with
 // READ_KEYS, which reads the held keys first, as every program the shell
-// starts for a backup must.
+// starts for a backup must, and with FLUSH_LAST, which flushes every copy
+// only once all are written, as snapcopy does.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+static bool Flush(const std::string& path) {
+  HANDLE copy = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (copy == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushFileBuffers(copy) != 0;
+  CloseHandle(copy);
+  return flushed;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
-#ifdef READ_KEYS
+#if defined(READ_KEYS) && defined(FLUSH_LAST)
+  BYTE keys[256];
+  if (!GetKeyboardState(keys)) return 6;
+  const std::string root = line, target = root + ".last.bak";
+#elif defined(READ_KEYS)
   BYTE keys[256];
   if (!GetKeyboardState(keys)) return 6;
   const std::string root = line, target = root + ".keys.bak";
@@ -18,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
   const std::string root = line, target = root + ".tree.bak";
 #endif
   if (!CreateDirectoryA(target.c_str(), nullptr)) return 1;
-  std::vector<std::string> folders(1, std::string());
+  std::vector<std::string> folders(1, std::string()), copies;
   for (size_t next = 0; next < folders.size(); ++next) {
     const std::string relative = folders[next];
     WIN32_FIND_DATAA found;
@@ -34,12 +47,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
         continue;
       }
       if (!CopyFileExA((root + path).c_str(), (target + path).c_str(), nullptr, nullptr, nullptr, 0)) return 4;
-      HANDLE copy = CreateFileA((target + path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-      if (copy == INVALID_HANDLE_VALUE || !FlushFileBuffers(copy)) return 5;
-      CloseHandle(copy);
+      copies.push_back(target + path);
+#ifndef FLUSH_LAST
+      if (!Flush(copies.back())) return 5;
+#endif
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }
+#ifdef FLUSH_LAST
+  for (const std::string& copy : copies)
+    if (!Flush(copy)) return 5;
+#endif
   return 0;
 }

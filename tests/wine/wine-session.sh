@@ -13,45 +13,13 @@
 # that meet a full disk. KEEPSNAP_STRACE, when set, runs the test program
 # under strace with those options (@PREFIX@ stands for the prefix's Unix
 # path), for faults injected into the file access of every program it starts.
-# KEEPSNAP_WINE picks the Wine: "wine8" (default), Debian 12's Wine with its
-# 64-bit loader, which runs the x86_64 build; "wow64", Debian unstable's
-# WoW64 Wine in its chroot (scripts/wow64-wine.sh), which runs the shipped
-# i686 programs. Only 64-bit loaders run on these machines.
+# KEEPSNAP_WINE picks the Wine (wine-env.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cmd=$1
 shift
 wow64=$here/../../scripts/wow64-wine.sh
-# Wine maps fixed addresses into every process it starts, the shared user
-# data at 0x7ffe0000 among them. With the address space randomised, the
-# kernel has now and then put something there first, and the new process dies
-# before it runs: CreateProcess fails with error 1359 and Wine says "failed to
-# map the shared user data: c0000018" (3 benchmark runs of 10 here). Wine's
-# processes run without that randomisation, which they inherit; the WoW64
-# Wine gets the same from scripts/wow64-wine.sh.
-fixed_layout=(setarch "$(uname -m)" -R)
-case ${KEEPSNAP_WINE:-wine8} in
-wine8)
-  loader=/usr/lib/wine/wine64
-  wineserver=/usr/lib/wine/wineserver
-  in_wine() { "${fixed_layout[@]}" "$@"; }
-  ;;
-wow64)
-  loader=/usr/lib/x86_64-linux-gnu/wine/wine
-  wineserver=/usr/lib/x86_64-linux-gnu/wine/wineserver
-  # The chroot sees the session's folder at the same path (bound at start),
-  # and nothing else of this machine's files.
-  in_wine() {
-    local dir=/
-    [ -n "${state:-}" ] && case $PWD in "$state"/*) dir=$PWD ;; esac
-    "$wow64" run "$dir" "$@"
-  }
-  ;;
-*)
-  echo "KEEPSNAP_WINE must be wine8 or wow64" >&2
-  exit 2
-  ;;
-esac
+source "$here/wine-env.sh"
 
 if [ "$cmd" = version ]; then
   in_wine "$loader" --version
