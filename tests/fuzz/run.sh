@@ -7,8 +7,11 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-15}
 out=$root/build/fuzz
 mkdir -p "$out"
+# product.h: made from product.env by CMake, as the native build's configure makes it.
+cmake -S "$root" -B "$root/build/native" >/dev/null
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root" \
-  "$root/tests/fuzz/fuzz_targets.cpp" "$root"/core/{code_page,command_line,names,settings,setup_update,sized_read}.cpp \
+  -I"$root/build/native/generated" \
+  "$root/tests/fuzz/fuzz_targets.cpp" "$root"/core/{code_page,command_line,names,path_text,settings,setup_update}.cpp \
   -o "$out/keepsnap_fuzz"
 status=0
 for target in 0 1 2 3; do
