@@ -40,7 +40,7 @@ void DataExchange::Text(int id, std::string& value) {
         if (static_cast<unsigned>(length) + 1 < size) return static_cast<unsigned>(length);
         const LRESULT limit = SendMessageA(control, EM_GETLIMITTEXT, 0, 0);
         const unsigned most = limit > 0 && limit < 0x100000 ? static_cast<unsigned>(limit) * 3 + 1 : 0x300000;
-        return most > size ? most : 0;
+        return most > size ? most : size * 2;  // a text that just filled the room asks for more
       },
       static_cast<unsigned>(GetWindowTextLengthA(control)) + 1, &value);
 }
