@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/code_page.h"
 #include "core/file_system.h"
@@ -64,8 +65,27 @@ struct BackupServices {
   const CodePage& cp;
 };
 
+// The keys of a selection the shell hands over with a drop: Shift from the
+// drop's key state, which the shell fills from the keys held at the click;
+// the folder key, which has no flag there, as read at the drop.
+const unsigned kDropShift = 0x4;  // MK_SHIFT
+ModifierState ModifiersFromDrop(unsigned keyState, bool folderKeyDown);
+
+// At most this many items are named in a selection's message.
+const std::vector<std::string>::size_type kNamedAtMost = 10;
+
+// The one box of a selection of several items: each message that applies,
+// as the single item's box words it, with the items it applies to.
+std::string SelectionMessage(const std::vector<std::string>& undated, const std::vector<std::string>& uncopied);
+
+// Backs up every item as the command line backs up one, in the order given,
+// an item named twice once: a file's backup or a folder's, the three targets
+// as the keys choose them for all. One progress window for the whole
+// selection; Cancel there finishes nothing more. At most one box, at the end.
+void RunSelection(const std::vector<std::string>& items, const ModifierState& modifiers, BackupServices& services);
+
 // One whole run of the backup command for the path from the command line:
-// a file's backup, or a folder's.
+// the selection of that one item, with the keys held as it starts.
 void RunBackup(const std::string& commandLinePath, BackupServices& services);
 
 }  // namespace keepsnap

@@ -77,6 +77,19 @@ TEST_F(RunBackupTest, KeyTable) {
     keys[192] = row.folderKey;
     EXPECT_EQ(row.target, ChooseTarget(ModifiersFromKeyboard(keys))) << int(row.shift) << " " << int(row.folderKey);
   }
+  // A selection handed over with a drop: Shift from the drop's key state
+  // (MK_SHIFT among the mouse buttons' flags), the folder key as read then.
+  struct DropRow {
+    unsigned keyState;
+    bool folderKey;
+    BackupTarget target;
+  } drops[] = {
+      {0x1, false, BackupTarget::SameFolder},   {0x1, true, BackupTarget::SameFolder},
+      {0x5, true, BackupTarget::BackupFolder},  {0x4, false, BackupTarget::NewName},
+      {0x8 | 0x1, true, BackupTarget::SameFolder},  // Ctrl is no Shift
+  };
+  for (const DropRow& row : drops)
+    EXPECT_EQ(row.target, ChooseTarget(ModifiersFromDrop(row.keyState, row.folderKey))) << row.keyState;
 }
 
 TEST_F(RunBackupTest, ShiftAndFolderKeyCopyIntoBackupFolder) {
@@ -296,6 +309,100 @@ TEST_F(RunBackupTest, TypedNamesGoByTheirFullPath) {
     EXPECT_EQ(std::vector<std::string>{TargetLockName(row.copy)}, q.files.locks) << row.typed;
     EXPECT_EQ(q.files.Below("C:\\Docs\\Project"), q.files.Below(row.copy)) << row.typed;
   }
+}
+
+// C:\Docs\f<n>.txt for n from 0, each last written 2003-09-20, and three
+// folders of one file each.
+std::vector<std::string> MakeSelection(FakeRun* run, int files) {
+  std::vector<std::string> items;
+  for (int n = 0; n < files; ++n) {
+    items.push_back("C:\\Docs\\f" + std::to_string(n) + ".txt");
+    run->files.File(items.back(), "body " + std::to_string(n));
+    run->files.nodes[items.back()].time = 20030920;
+  }
+  return items;
+}
+
+// The whole selection in one run: every item as the command line backs it
+// up, in order, one named twice once, one progress window over the bytes of
+// all; a failure is told once, at the end, naming the item; Cancel finishes
+// nothing more and tells nothing.
+TEST_F(RunBackupTest, SelectionRuns) {
+  const ModifierState none = {false, false}, shift = {true, false}, both = {true, true};
+  {  // 40 files and 3 folders, beyond the 15 a command line is started for
+    FakeRun q;
+    Arrange(&q);
+    std::vector<std::string> items = MakeSelection(&q, 40);
+    for (const char* folder : {"C:\\Docs\\A", "C:\\Docs\\B", "C:\\Docs\\C.d"}) {
+      q.files.Folder(folder);
+      q.files.File(std::string(folder) + "\\in.txt", "inside");
+      q.files.nodes[std::string(folder) + "\\in.txt"].time = 20030920;
+      items.push_back(folder);
+    }
+    items.push_back("c:\\docs\\F3.TXT");  // named twice
+    q.RunItems(items, none);
+    EXPECT_TRUE(q.user.errors.empty());
+    EXPECT_EQ(43u, q.files.locks.size()) << "each item once";
+    for (int n = 0; n < 40; ++n)
+      EXPECT_EQ("body " + std::to_string(n), q.files.nodes["C:\\Docs\\f" + std::to_string(n) + "-2003-09-20.txt"].body);
+    EXPECT_EQ("inside", q.files.nodes["C:\\Docs\\C.d-2003-09-20\\in.txt"].body);
+    EXPECT_EQ(std::vector<unsigned long long>{40 * 6 + 30 + 3 * 6}, q.files.begun) << "one window, the whole total";
+  }
+  {  // the folder key with Shift: all into the backup folder
+    FakeRun q;
+    Arrange(&q);
+    q.RunItems(MakeSelection(&q, 5), both);
+    for (int n = 0; n < 5; ++n) EXPECT_TRUE(q.files.Has("C:\\Docs\\backup\\f" + std::to_string(n) + "-2003-09-20.txt"));
+  }
+  {  // Shift alone: the dialogs one after another; Cancel on the second skips it
+    FakeRun q;
+    Arrange(&q);
+    q.user.answers = {true, false, true};
+    q.RunItems(MakeSelection(&q, 3), shift);
+    const std::vector<std::string> offered = {"C:\\Docs\\f0-2003-09-20.txt", "C:\\Docs\\f1-2003-09-20.txt",
+                                              "C:\\Docs\\f2-2003-09-20.txt"};
+    EXPECT_EQ(offered, q.user.dialogShown);
+    EXPECT_TRUE(q.files.Has(offered[0]) && !q.files.Has(offered[1]) && q.files.Has(offered[2]));
+    EXPECT_TRUE(q.user.errors.empty());
+  }
+  {  // one item failing among 20: one box naming it
+    FakeRun q;
+    Arrange(&q);
+    const std::vector<std::string> items = MakeSelection(&q, 20);
+    q.files.File("C:\\Docs\\f7-2003-09-20.txt", "earlier", kReadOnlyAttribute);
+    q.RunItems(items, none);
+    EXPECT_EQ(std::vector<std::string>{std::string(kCopyFailedMessage) + "\nC:\\Docs\\f7.txt"}, q.user.errors);
+    EXPECT_EQ("earlier", q.files.nodes["C:\\Docs\\f7-2003-09-20.txt"].body);
+    EXPECT_EQ("body 19", q.files.nodes["C:\\Docs\\f19-2003-09-20.txt"].body);
+  }
+  {  // Cancel on the fifth: four done, its earlier copy kept, the rest untouched, no box
+    FakeRun q;
+    Arrange(&q);
+    const std::vector<std::string> items = MakeSelection(&q, 8);
+    q.files.File("C:\\Docs\\f4-2003-09-20.txt", "earlier");
+    q.files.fails = "cancel C:\\Docs\\f4.txt";
+    q.RunItems(items, none);
+    EXPECT_TRUE(q.user.errors.empty());
+    EXPECT_EQ(5u, q.files.locks.size()) << "nothing after Cancel";
+    EXPECT_TRUE(q.files.Has("C:\\Docs\\f3-2003-09-20.txt"));
+    EXPECT_EQ("earlier", q.files.nodes["C:\\Docs\\f4-2003-09-20.txt"].body);
+    EXPECT_FALSE(q.files.Has("C:\\Docs\\~f4-2003-09-20.txt.keepsnap"));
+    EXPECT_FALSE(q.files.Has("C:\\Docs\\f5-2003-09-20.txt"));
+  }
+}
+
+// The one box of a selection: each message as a single item's box words it,
+// the items under it, ten at the most and then how many more.
+TEST(SelectionMessage, NamesTheItemsWithNoCopy) {
+  std::vector<std::string> thirty;
+  for (int n = 0; n < 30; ++n) thirty.push_back("C:\\Docs\\f" + std::to_string(n) + ".txt");
+  std::string firstTen;
+  for (int n = 0; n < 10; ++n) firstTen += "\n" + thirty[n];
+  EXPECT_EQ(std::string(kCopyFailedMessage) + "\nC:\\a.txt", SelectionMessage({}, {"C:\\a.txt"}));
+  EXPECT_EQ(std::string(kCopyFailedMessage) + "\nC:\\a.txt\nC:\\b.txt", SelectionMessage({}, {"C:\\a.txt", "C:\\b.txt"}));
+  EXPECT_EQ(std::string(kCopyFailedMessage) + firstTen + "\nand 20 more", SelectionMessage({}, thirty));
+  EXPECT_EQ(std::string(kNoDateMessage) + "\nC:\\a.txt\n\n" + kCopyFailedMessage + "\nC:\\b.txt",
+            SelectionMessage({"C:\\a.txt"}, {"C:\\b.txt"}));
 }
 
 }  // namespace

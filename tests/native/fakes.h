@@ -49,7 +49,7 @@ class FakeFiles : public FileSystem {
   };
   std::map<std::string, Node> nodes;
   // What fails, ";" between two: "copy" or "copy <source>" (a part
-  // written), "cancel", "short" (reported done), "plain" (copies come without
+  // written), "cancel" or "cancel <source>", "short" (reported done), "plain" (copies come without
   // their source's attributes, as in Wine 10), "flush", "attributes",
   // "replace", "rename <from>", "list", "open" (no file opens), "date" (no
   // file time), "long" (no long form).
@@ -184,11 +184,12 @@ class FakeFiles : public FileSystem {
     if (hide) made.attributes |= kHiddenAttribute;
     if (Failing("plain")) made.attributes = 32;  // FILE_ATTRIBUTE_ARCHIVE
     const bool broken = Failing("copy") || Failing("copy " + source);
-    if (broken || Failing("cancel")) made.body.resize(made.body.size() / 3);  // a part written
+    const bool cancelled = Failing("cancel") || Failing("cancel " + source);
+    if (broken || cancelled) made.body.resize(made.body.size() / 3);  // a part written
     if (Failing("short")) made.body.resize(made.body.size() / 2);
     nodes[copy] = made;
     if (broken) return CopyOutcome::Failed;
-    return Failing("cancel") ? CopyOutcome::Cancelled : CopyOutcome::Done;
+    return cancelled ? CopyOutcome::Cancelled : CopyOutcome::Done;
   }
   bool Flush(const std::string& path) override {
     calls.push_back("flush " + path);
@@ -260,13 +261,15 @@ class FakeClock : public Clock {
 class FakeUser : public BackupUser {
  public:
   bool dialogOk = true;
-  std::string typedName;  // replaces the dialog's text on OK when set
+  std::vector<bool> answers;  // the dialogs' answers in turn, where set; then dialogOk
+  std::string typedName;      // replaces the dialog's text on OK when set
   std::vector<std::string> errors, dialogShown;
   void ShowError(const char* text) override { errors.push_back(text); }
   bool AskNewName(std::string* name) override {
+    const bool ok = dialogShown.size() < answers.size() ? answers[dialogShown.size()] : dialogOk;
     dialogShown.push_back(*name);
-    if (dialogOk && !typedName.empty()) *name = typedName;
-    return dialogOk;
+    if (ok && !typedName.empty()) *name = typedName;
+    return ok;
   }
 };
 
@@ -281,6 +284,10 @@ struct FakeRun {
   void Run(const std::string& commandLinePath) {
     BackupServices services = {keys, registry, files, clock, user, cp};
     RunBackup(commandLinePath, services);
+  }
+  void RunItems(const std::vector<std::string>& items, const ModifierState& modifiers) {
+    BackupServices services = {keys, registry, files, clock, user, cp};
+    RunSelection(items, modifiers, services);
   }
 };
 
