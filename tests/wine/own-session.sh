@@ -12,7 +12,7 @@ state=$1/$2-session
 if [ $# -ge 3 ]; then
   if [ -n "${4:-}" ]; then
     artifact_name=$(basename "$3")
-    "$session_here/../../scripts/package.sh" "$4" "$(sed -E 's/^keepsnap-2\.0\.0-(.*)\.(zip|msi)$/\1/' <<<"$artifact_name")" \
+    "$session_here/../../scripts/package.sh" "$4" "$(sed -E 's/^keepsnap-[0-9.]+-(.*)\.(zip|msi)$/\1/' <<<"$artifact_name")" \
       "$(dirname "$3")" >/dev/null
   fi
   [ -f "$3" ] || { echo "no release at $3: run scripts/package.sh" >&2; exit 1; }
