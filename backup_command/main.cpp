@@ -1,5 +1,6 @@
-// snapcopy: started by the shell with the path of a file or a folder; makes
-// one dated backup copy of it and exits.
+// snapcopy: started by the shell with the path of a file or a folder, or by
+// COM for the verb's DropTarget with a whole selection; makes one dated
+// backup copy of each and exits.
 #include <windows.h>
 
 #include "backup_command/snapcopy_user.h"
@@ -8,6 +9,7 @@
 #include "win32/ansi_code_page.h"
 #include "win32/clock.h"
 #include "win32/dll_search.h"
+#include "win32/drop_server.h"
 #include "win32/file_system.h"
 #include "win32/registry_settings.h"
 
@@ -23,7 +25,15 @@ class SnapcopyApp : public dlg::Application {
     keepsnap::SnapcopyUser user(Instance());
     const keepsnap::CodePage cp = keepsnap::SystemAnsiCodePage();
     keepsnap::BackupServices services = {keys, settings, files, clock, user, cp};
-    keepsnap::RunBackup(keepsnap::PathFromCommandLine(GetCommandLineA()), services);  // the whole program
+    const std::string given = keepsnap::PathFromCommandLine(GetCommandLineA());
+    if (!keepsnap::IsComStart(given)) {
+      keepsnap::RunBackup(given, services);  // the whole program
+      return;
+    }
+    // Started for the verb's DropTarget: the whole selection in one run.
+    std::vector<std::string> items;
+    keepsnap::ModifierState held;
+    if (keepsnap::ReceiveDrop(&items, &held)) keepsnap::RunSelection(items, held, services);
   }
 };
 

@@ -1,5 +1,7 @@
 #include "core/command_line.h"
 
+#include "core/path_text.h"
+
 namespace keepsnap {
 
 std::string PathFromCommandLine(const char* commandLine) {
@@ -14,6 +16,14 @@ std::string PathFromCommandLine(const char* commandLine) {
   }
   while (*p != 0 && *p <= ' ') ++p;
   return reinterpret_cast<const char*>(p);
+}
+
+bool IsComStart(const std::string& text) {
+  const std::string word = "EMBEDDING";
+  if (text.size() != word.size() + 1 || (text[0] != '-' && text[0] != '/')) return false;
+  for (std::string::size_type i = 0; i < word.size(); ++i)
+    if (FoldedAscii(text[i + 1]) != word[i]) return false;
+  return true;
 }
 
 std::string WithoutEnclosingQuotes(const std::string& text) {

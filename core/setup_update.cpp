@@ -7,6 +7,11 @@ namespace keepsnap {
 
 const char kContextMenuKey[] = "*\\shell\\" KEEPSNAP_VERB "\\command\\";
 const char kFolderMenuKey[] = "Directory\\shell\\" KEEPSNAP_VERB "\\command\\";
+const char kFileVerbKey[] = "*\\shell\\" KEEPSNAP_VERB;
+const char kFolderVerbKey[] = "Directory\\shell\\" KEEPSNAP_VERB;
+const char kFileDropTargetKey[] = "*\\shell\\" KEEPSNAP_VERB "\\DropTarget";
+const char kFolderDropTargetKey[] = "Directory\\shell\\" KEEPSNAP_VERB "\\DropTarget";
+const char kDropServerKey[] = "CLSID\\" KEEPSNAP_DROP_CLSID "\\LocalServer32";
 const char kInstalledProgram[] = "snapcopy.exe";
 
 const char kConfirmMessage[] = "Update your " KEEPSNAP_FULL_NAME " property settings?";
@@ -81,15 +86,36 @@ std::string ContextMenuCommand(const std::string& windowsDirectory) {
   return "\"" + windowsDirectory + "\\" + kInstalledProgram + "\" \"%1\"";
 }
 
+std::string DropServerCommand(const std::string& windowsDirectory) {
+  return "\"" + windowsDirectory + "\\" + kInstalledProgram + "\"";
+}
+
 WriteOutcome RegisterContextMenu(SetupPlatform& platform) {
   std::string windows;
   if (!platform.WindowsDirectory(&windows)) return WriteOutcome{false, false};
   const std::string command = ContextMenuCommand(windows);
+  struct Value {
+    const char* key;
+    const char* name;  // none: the key's default value
+    std::string text;
+  };
+  // The server first: a DropTarget never names a class that has none.
+  const Value values[] = {
+      {kDropServerKey, nullptr, DropServerCommand(windows)},
+      {kContextMenuKey, nullptr, command},
+      {kFolderMenuKey, nullptr, command},
+      // The shell starts a command-line verb once per item and hides it above
+      // fifteen; this model hands it the whole selection at once.
+      {kFileVerbKey, "MultiSelectModel", "Player"},
+      {kFolderVerbKey, "MultiSelectModel", "Player"},
+      {kFileDropTargetKey, "CLSID", KEEPSNAP_DROP_CLSID},
+      {kFolderDropTargetKey, "CLSID", KEEPSNAP_DROP_CLSID},
+  };
   WriteOutcome outcome = {true, true};
-  for (const char* key : {kContextMenuKey, kFolderMenuKey}) {
-    const WriteOutcome entry = platform.RegisterCommand(key, command);
-    outcome.created = outcome.created && entry.created;
-    outcome.saved = outcome.saved && entry.created && entry.saved;  // no value is set on a key not made
+  for (const Value& value : values) {
+    const WriteOutcome written = platform.RegisterValue(value.key, value.name, value.text);
+    outcome.created = outcome.created && written.created;
+    outcome.saved = outcome.saved && written.created && written.saved;  // no value is set on a key not made
   }
   return outcome;
 }

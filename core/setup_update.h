@@ -8,9 +8,17 @@
 
 namespace keepsnap {
 
-// Under HKEY_CLASSES_ROOT: the menu entry on every file, and on every folder.
+// Under HKEY_CLASSES_ROOT: the menu entry on every file, and on every folder,
+// each with its command, and its DropTarget, through which the shell hands a
+// whole selection to one run: the class that the verb's key names, and where
+// that class's server is.
 extern const char kContextMenuKey[];
 extern const char kFolderMenuKey[];
+extern const char kFileVerbKey[];
+extern const char kFolderVerbKey[];
+extern const char kFileDropTargetKey[];
+extern const char kFolderDropTargetKey[];
+extern const char kDropServerKey[];
 extern const char kInstalledProgram[];
 
 // "Backup folder name must be 25 characters or less.", from the limit itself.
@@ -45,8 +53,9 @@ class SetupPlatform : public SettingsSink {
   virtual bool OwnPath(std::string* path) = 0;
   virtual bool WindowsDirectory(std::string* path) = 0;
   virtual bool CopyFileTo(const std::string& source, const std::string& target) = 0;
-  // Creates (or opens) the key under HKEY_CLASSES_ROOT and sets its default value.
-  virtual WriteOutcome RegisterCommand(const char* keyPath, const std::string& command) = 0;
+  // Creates (or opens) the key under HKEY_CLASSES_ROOT and sets the value of
+  // that name (its default value for none) to the text.
+  virtual WriteOutcome RegisterValue(const char* keyPath, const char* valueName, const std::string& text) = 0;
   virtual const CodePage& AnsiCodePage() = 0;
 };
 
@@ -69,9 +78,15 @@ std::string ContextMenuCommand(const std::string& windowsDirectory);
 // Copies snapcopy.exe from beside the setup program into the Windows directory.
 bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
 
-// Registers the command for the installed program on files and on folders;
-// nothing without the Windows directory, since a bare name is the one that
-// can be hijacked. Each outcome holds only when it holds for both entries.
+// The server the DropTarget's class starts: the installed program by its full
+// path, quoted, as COM runs it with "-Embedding" after it.
+std::string DropServerCommand(const std::string& windowsDirectory);
+
+// Registers the entry on files and on folders: its command for the installed
+// program, and its DropTarget with the class's server, so that any number of
+// items goes to one run; nothing without the Windows directory, since a bare
+// name is the one that can be hijacked. Each outcome holds only when it holds
+// for every key and value.
 WriteOutcome RegisterContextMenu(SetupPlatform& platform);
 
 // The text of the final box: headline, details, and every step's outcome.

@@ -31,7 +31,7 @@ touch -r "$stage/snapcopy.exe" "$work/keepsnap.ico"
 fixed_time() { TZ=UTC faketime '2000-01-01 00:00:00' "$@"; }
 (cd "$work" && fixed_time wixl -a x86 -D Version="$version" -D ProductCode="$(code "product $version")" -D Programs=. -D Resources=. \
   -D Maker="$KEEPSNAP_MAKER" -D Product="$KEEPSNAP_PRODUCT" -D Publisher="$KEEPSNAP_PUBLISHER" \
-  -D Verb="$KEEPSNAP_VERB" -D SettingsKey="$KEEPSNAP_SETTINGS_KEY" \
+  -D Verb="$KEEPSNAP_VERB" -D SettingsKey="$KEEPSNAP_SETTINGS_KEY" -D DropClsid="$KEEPSNAP_DROP_CLSID" \
   "$root/release/keepsnap.wxs" -o package.msi) \
   2> >(grep -v -e '^$' -e 'GLib-GObject-WARNING' >&2)
 
@@ -51,6 +51,7 @@ registry="INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \
 q "$registry ('SettingsKey', 2, '$KEEPSNAP_SETTINGS_KEY', '-', 'SettingsRemoval')"
 q "$registry ('VerbKey', 0, '*\\shell\\$KEEPSNAP_VERB', '-', 'MenuEntry')"
 q "$registry ('FolderVerbKey', 0, 'Directory\\shell\\$KEEPSNAP_VERB', '-', 'MenuEntry')"
+q "$registry ('DropClassKey', 0, 'CLSID\\$KEEPSNAP_DROP_CLSID', '-', 'MenuEntry')"
 # The earlier version is removed after this one is installed: the parts both
 # have stay in use, the settings key among them.
 q "UPDATE InstallExecuteSequence SET Sequence = 6650 WHERE Action = 'RemoveExistingProducts'"

@@ -29,7 +29,7 @@ StoredValue RegistrySettings::ReadDefaultValue(const char* keyPath, unsigned lon
 }
 
 WriteOutcome RegistrySettings::WriteSetting(const char* keyPath, const std::string& text) {
-  return WriteDefaultValue(HKEY_LOCAL_MACHINE, keyPath, "", KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, text);
+  return WriteStringValue(HKEY_LOCAL_MACHINE, keyPath, "", KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, nullptr, text);
 }
 
 }  // namespace keepsnap

@@ -4,8 +4,8 @@
 
 namespace keepsnap {
 
-WriteOutcome WriteDefaultValue(HKEY root, const char* path, const char* keyClass, REGSAM access,
-                               const std::string& text) {
+WriteOutcome WriteStringValue(HKEY root, const char* path, const char* keyClass, REGSAM access, const char* valueName,
+                              const std::string& text) {
   WriteOutcome outcome = {false, false};
   HKEY created;
   DWORD disposition;  // new or opened: both count as created
@@ -14,7 +14,7 @@ WriteOutcome WriteDefaultValue(HKEY root, const char* path, const char* keyClass
     return outcome;
   const UniqueKey key(created);
   outcome.created = true;
-  outcome.saved = RegSetValueExA(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  outcome.saved = RegSetValueExA(key.Get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                  static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
   return outcome;
 }

@@ -30,8 +30,8 @@ bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string
   return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
 }
 
-WriteOutcome Win32SetupPlatform::RegisterCommand(const char* keyPath, const std::string& command) {
-  return WriteDefaultValue(HKEY_CLASSES_ROOT, keyPath, nullptr, KEY_ALL_ACCESS, command);
+WriteOutcome Win32SetupPlatform::RegisterValue(const char* keyPath, const char* valueName, const std::string& text) {
+  return WriteStringValue(HKEY_CLASSES_ROOT, keyPath, nullptr, KEY_ALL_ACCESS, valueName, text);
 }
 
 WriteOutcome Win32SetupPlatform::WriteSetting(const char* keyPath, const std::string& text) {

@@ -12,7 +12,7 @@ class Win32SetupPlatform : public SetupPlatform {
   bool OwnPath(std::string* path) override;
   bool WindowsDirectory(std::string* path) override;
   bool CopyFileTo(const std::string& source, const std::string& target) override;
-  WriteOutcome RegisterCommand(const char* keyPath, const std::string& command) override;
+  WriteOutcome RegisterValue(const char* keyPath, const char* valueName, const std::string& text) override;
   WriteOutcome WriteSetting(const char* keyPath, const std::string& text) override;
   const CodePage& AnsiCodePage() override { return codePage_; }
 

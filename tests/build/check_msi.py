@@ -49,10 +49,18 @@ check(files == [('InstalledCommand', 'snapcopy.exe'), ('Setup', 'help.html'), ('
                 ('Setup', 'snapsetup.exe')], 'files %s' % files)
 
 registry = {(r[1], r[2], r[3]): (r[4], r[5]) for r in table('Registry')}
+DROP_CLASS = '{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}'
 for verb in ('*\\shell\\Morvane - Backup File(s) Ver 2.0', 'Directory\\shell\\Morvane - Backup File(s) Ver 2.0'):
     check(registry.get(('0', verb + '\\command', '')) == ('"[WindowsFolder]snapcopy.exe" "%1"', 'MenuEntry'),
           'the command on %s: %s' % (verb, registry.get(('0', verb + '\\command', ''))))
     check(registry.get(('0', verb, '-')) == ('', 'MenuEntry'), 'the verb key %s removed with the entry' % verb)
+    check(registry.get(('0', verb, 'MultiSelectModel')) == ('Player', 'MenuEntry'),
+          'the whole selection at once on %s' % verb)
+    check(registry.get(('0', verb + '\\DropTarget', 'CLSID')) == (DROP_CLASS, 'MenuEntry'),
+          'the DropTarget on %s: %s' % (verb, registry.get(('0', verb + '\\DropTarget', 'CLSID'))))
+check(registry.get(('0', 'CLSID\\' + DROP_CLASS + '\\LocalServer32', '')) == ('"[WindowsFolder]snapcopy.exe"', 'MenuEntry'),
+      'the DropTarget class served by the installed program, quoted')
+check(registry.get(('0', 'CLSID\\' + DROP_CLASS, '-')) == ('', 'MenuEntry'), 'the class removed with the entry')
 check(registry.get(('2', 'Software\\Morvane\\Keepsnap', '-')) == ('', 'SettingsRemoval'),
       'the settings key removed on uninstall')
 for key, prop in (('date_mode\\', 'DATE_MODE'), ('date_separator', 'DATE_SEPARATOR'),

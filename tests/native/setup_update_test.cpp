@@ -39,13 +39,13 @@ class FakeSetupPlatform : public SetupPlatform {
   bool windowsWorks = true;
   bool copyWorks = true;
   WriteOutcome menuOutcome = {true, true};
-  std::map<std::string, WriteOutcome> menuOutcomes;  // by key path; default: menuOutcome
+  std::map<std::string, WriteOutcome> menuOutcomes;  // by key path and value name; default: menuOutcome
   std::map<std::string, WriteOutcome> settingOutcomes;  // default: both succeed
   CodePage cp;
 
   std::vector<std::pair<std::string, std::string>> copies;
   std::vector<std::pair<std::string, std::string>> writes;  // key path, text
-  std::vector<std::pair<std::string, std::string>> commands;
+  std::vector<std::string> registered;  // "key path|value name|text", in order
 
   bool OwnPath(std::string* path) override {
     *path = "C:\\Setup Files\\snapsetup.exe";
@@ -59,9 +59,10 @@ class FakeSetupPlatform : public SetupPlatform {
     copies.emplace_back(source, target);
     return copyWorks;
   }
-  WriteOutcome RegisterCommand(const char* keyPath, const std::string& command) override {
-    commands.emplace_back(keyPath, command);
-    auto it = menuOutcomes.find(keyPath);
+  WriteOutcome RegisterValue(const char* keyPath, const char* valueName, const std::string& text) override {
+    const std::string named = std::string(keyPath) + "|" + (valueName == nullptr ? "" : valueName);
+    registered.push_back(named + "|" + text);
+    auto it = menuOutcomes.find(named);
     return it == menuOutcomes.end() ? menuOutcome : it->second;
   }
   WriteOutcome WriteSetting(const char* keyPath, const std::string& text) override {
@@ -70,7 +71,7 @@ class FakeSetupPlatform : public SetupPlatform {
     return it == settingOutcomes.end() ? WriteOutcome{true, true} : it->second;
   }
   const CodePage& AnsiCodePage() override { return cp; }
-  bool WroteAnything() const { return !copies.empty() || !writes.empty() || !commands.empty(); }
+  bool WroteAnything() const { return !copies.empty() || !writes.empty() || !registered.empty(); }
 };
 
 const char kAllSaved[] =
@@ -96,11 +97,18 @@ TEST(ApplySettings, ConfirmedUpdateWritesEverythingAndReports) {
   ASSERT_EQ(1u, platform.copies.size());
   EXPECT_EQ("C:\\Setup Files\\snapcopy.exe", platform.copies[0].first);
   EXPECT_EQ("C:\\WINDOWS\\snapcopy.exe", platform.copies[0].second);
-  ASSERT_EQ(2u, platform.commands.size());
-  EXPECT_EQ("*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\", platform.commands[0].first);
-  EXPECT_EQ("Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\", platform.commands[1].first);
-  for (const auto& command : platform.commands)
-    EXPECT_EQ("\"C:\\WINDOWS\\snapcopy.exe\" \"%1\"", command.second) << command.first;
+  // The server by its full path, each entry's command, and each entry's
+  // DropTarget naming the server's class, which takes a whole selection.
+  const std::vector<std::string> registered = {
+      "CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32||\"C:\\WINDOWS\\snapcopy.exe\"",
+      "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\||\"C:\\WINDOWS\\snapcopy.exe\" \"%1\"",
+      "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\||\"C:\\WINDOWS\\snapcopy.exe\" \"%1\"",
+      "*\\shell\\Morvane - Backup File(s) Ver 2.0|MultiSelectModel|Player",
+      "Directory\\shell\\Morvane - Backup File(s) Ver 2.0|MultiSelectModel|Player",
+      "*\\shell\\Morvane - Backup File(s) Ver 2.0\\DropTarget|CLSID|{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
+      "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\DropTarget|CLSID|{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
+  };
+  EXPECT_EQ(registered, platform.registered);
   EXPECT_EQ(std::string("Successfully updated Morvane Keepsnap\n\nDetails...\n") + kAllSaved +
                 "\nCopied snapcopy.exe to the Windows directory\n- Registry key created -\n- Registry value set -",
             view.report);
@@ -173,8 +181,10 @@ TEST(ApplySettings, AnyFailedStepChangesTheReport) {
       head + folderNotMade + copied + keyMade + valueSet,
       head + kAllSaved + copied + "\n- Registry key NOT created -\n- Registry NOT value set -",
       head + kAllSaved + copied + keyMade + "\n- Registry NOT value set -",
+      head + kAllSaved + copied + "\n- Registry key NOT created -\n- Registry NOT value set -",
+      head + kAllSaved + copied + keyMade + "\n- Registry NOT value set -",
   };
-  for (int failing = 0; failing < 7; ++failing) {
+  for (int failing = 0; failing < 9; ++failing) {
     FakeView view;
     FakeSetupPlatform platform;
     switch (failing) {
@@ -183,9 +193,12 @@ TEST(ApplySettings, AnyFailedStepChangesTheReport) {
       case 2: platform.menuOutcome = {true, false}; break;
       case 3: platform.settingOutcomes[kDateToUseKey] = {true, false}; break;
       case 4: platform.settingOutcomes[kBackupFolderKey] = {false, false}; break;
-      // The lines speak for both entries: the folder entry alone failing.
-      case 5: platform.menuOutcomes[kFolderMenuKey] = {false, false}; break;
-      case 6: platform.menuOutcomes[kFolderMenuKey] = {true, false}; break;
+      // The lines speak for every key and value: the folder entry alone
+      // failing, the server's key alone, a DropTarget's value alone.
+      case 5: platform.menuOutcomes[std::string(kFolderMenuKey) + "|"] = {false, false}; break;
+      case 6: platform.menuOutcomes[std::string(kFolderMenuKey) + "|"] = {true, false}; break;
+      case 7: platform.menuOutcomes[std::string(kDropServerKey) + "|"] = {false, false}; break;
+      case 8: platform.menuOutcomes[std::string(kFileDropTargetKey) + "|CLSID"] = {true, false}; break;
     }
     ApplySettings(view, platform);
     EXPECT_EQ(expected[failing], view.report) << failing;
@@ -260,7 +273,7 @@ TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
   // a planted program.
   const WriteOutcome menu = RegisterContextMenu(noWindows);
   EXPECT_FALSE(menu.created || menu.saved);
-  EXPECT_TRUE(noWindows.commands.empty());
+  EXPECT_TRUE(noWindows.registered.empty());
 }
 
 // A Windows directory longer than the first buffer is asked for again with

@@ -22,6 +22,7 @@ namespace {
 const char kVerbKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0";
 const char kFolderVerbKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0";
 const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kDropServerKey[] = "CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32";
 
 std::string RunUninstall(const std::string& release) {
   const std::string out = "C:\\kstest\\uninstall.txt";
@@ -90,7 +91,12 @@ TEST(Release, SetupBackupUninstall) {
   EXPECT_TRUE(ReadFileBytes(folder + "\\Project-2003-09-20\\plan.txt", &planted) && planted == "plan")
       << "no backup of the folder through its menu entry";
 
+  const REGSAM view = ShippedTarget() ? KEY_WOW64_32KEY : 0;  // where a 32-bit setup's CLSID lands
+  EXPECT_EQ("\"C:\\windows\\snapcopy.exe\"", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", view))
+      << "the whole selection's server";
   const std::string said = RunUninstall(release);
+  EXPECT_NE(std::string::npos, said.find("Removed the class that takes a whole selection.")) << said;
+  EXPECT_EQ("", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", view));
   EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry")) << said;
   EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry on folders")) << said;
   EXPECT_NE(std::string::npos, said.find("Removed the settings")) << said;
@@ -202,6 +208,14 @@ TEST(Package, InstallUpgradeRepairRemove) {
   EXPECT_TRUE(Exists("C:\\windows\\snapcopy.exe"));
   EXPECT_TRUE(ShortcutExists());
   EXPECT_TRUE(VerbRegistered(kVerbKey) && VerbRegistered(kFolderVerbKey)) << "the entries on files and folders";
+  // The whole selection to one run, in the package's view.
+  EXPECT_EQ("\"C:\\windows\\snapcopy.exe\"", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", KEY_WOW64_32KEY));
+  for (const char* verb : {kVerbKey, kFolderVerbKey}) {
+    EXPECT_EQ("Player", ReadNamed(HKEY_CLASSES_ROOT, verb, "MultiSelectModel", KEY_WOW64_32KEY)) << verb;
+    EXPECT_EQ("{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
+              ReadNamed(HKEY_CLASSES_ROOT, (std::string(verb) + "\\DropTarget").c_str(), "CLSID", KEY_WOW64_32KEY))
+        << verb;
+  }
   // The versions are the one product.env gives and the next (msi-test.sh).
   const std::string version = KEEPSNAP_VERSION_TEXT, laterVersion = Environment("KEEPSNAP_LATER_VERSION");
   const std::vector<std::string> entry = {"Morvane Keepsnap " + version + "|Morvane|" + version + "|1|icon|size"};
@@ -277,6 +291,7 @@ TEST(Package, InstallUpgradeRepairRemove) {
                                   << VerbRegistered(kVerbKey) << VerbRegistered(kFolderVerbKey) << " entries " << UninstallEntries().size()
                                   << " shortcut " << ShortcutExists();
   EXPECT_FALSE(Exists(Environment("ProgramFiles(x86)") + "\\Morvane")) << "an empty folder stayed";
+  EXPECT_EQ("", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", KEY_WOW64_32KEY)) << "the class stayed";
   EXPECT_TRUE(ReadFileBytes("C:\\Documents\\plan-2003-09-20.txt", &bytes) && bytes == "plan") << "backups stay";
 }
 

@@ -308,6 +308,148 @@ TEST_F(SnapcopyRun, DiskFullKeepsEarlierBackup) {
   EXPECT_EQ(2, CountFiles(full)) << "something was left";
 }
 
+// snapcopy.exe installed, and the class of the verb's DropTarget served by
+// it, as the setup registers them.
+void RegisterDropServer() {
+  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                            "Software\\Classes\\CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32", 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const char server[] = "\"C:\\windows\\snapcopy.exe\"";
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server), sizeof server);
+  RegCloseKey(key);
+}
+
+// The whole selection through the verb's DropTarget, as Explorer hands it
+// over: the class registered as the setup registers it, started by COM, one
+// run for every item. Wine's own file browser runs no such verb and its
+// ShellExecuteEx does not either, so the test plays Explorer (DropOn).
+class SnapcopyDrop : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterDropServer(); }
+  void SetUp() override {
+    StoreSettings("0", "1", "0", "backup");
+    folder = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  std::vector<std::string> Files(int count, const std::string& stem = "f") {
+    std::vector<std::string> files;
+    for (int n = 0; n < count; ++n) {
+      files.push_back(folder + "\\" + stem + std::to_string(n) + ".txt");
+      MakeDatedFile(files.back(), "body " + std::to_string(n), 2003, 9, 20);
+    }
+    return files;
+  }
+  // Drops the items and waits for the one run to end.
+  void DropAndWait(const std::vector<std::string>& items, DWORD keyState = MK_LBUTTON) {
+    ASSERT_EQ(S_OK, DropOn(items, keyState));
+    EXPECT_TRUE(WaitUntilNoProcess("snapcopy.exe", 60000)) << "the run did not end by itself";
+  }
+  std::string folder;
+};
+
+// 40 files and 3 folders, beyond the 15 a command line would be started for:
+// one process for all, each copy made and named as the command line names it.
+TEST_F(SnapcopyDrop, WholeSelectionInOneRun) {
+  std::vector<std::string> items = Files(40);
+  for (const char* name : {"\\A", "\\B", "\\Site.v2"}) {
+    CreateDirectoryA((folder + name).c_str(), nullptr);
+    MakeDatedFile(folder + name + "\\in.txt", "inside", 2003, 9, 20);
+    items.push_back(folder + name);
+  }
+  ASSERT_EQ(S_OK, DropOn(items, MK_LBUTTON));
+  EXPECT_EQ(1, CountProcesses("snapcopy.exe")) << "one run for the whole selection";
+  ASSERT_TRUE(WaitUntilNoProcess("snapcopy.exe", 60000));
+  for (int n = 0; n < 40; ++n) {
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(folder + "\\f" + std::to_string(n) + "-2003-09-20.txt", &bytes) &&
+                bytes == "body " + std::to_string(n))
+        << n;
+  }
+  EXPECT_EQ(Tree(folder + "\\Site.v2"), Tree(folder + "\\Site.v2-2003-09-20"));
+  EXPECT_EQ(86, CountFiles(folder)) << "each item and its copy, nothing more";
+}
+
+// The keys for the whole selection: Shift from the drop's key state, the `
+// key held at the drop; Shift alone asks for each name in turn, and Cancel
+// on one skips it.
+TEST_F(SnapcopyDrop, KeysForTheSelection) {
+  const std::vector<std::string> items = Files(5);
+  DropAndWait(items);
+  EXPECT_TRUE(Exists(folder + "\\f4-2003-09-20.txt"));
+  INPUT key = {};
+  key.type = INPUT_KEYBOARD;
+  key.ki.wVk = VK_OEM_3;
+  SendInput(1, &key, sizeof key);
+  DropAndWait(items, MK_LBUTTON | MK_SHIFT);
+  key.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &key, sizeof key);
+  for (int n = 0; n < 5; ++n) EXPECT_TRUE(Exists(folder + "\\backup\\f" + std::to_string(n) + "-2003-09-20.txt")) << n;
+
+  const std::vector<std::string> three = Files(3, "g");
+  ASSERT_EQ(S_OK, DropOn(three, MK_LBUTTON | MK_SHIFT));
+  const DWORD server = ProcessIdOf("snapcopy.exe");
+  for (int n = 0; n < 3; ++n) {
+    HWND dialog = WaitForDialog("Enter New File Name", server);
+    ASSERT_NE(nullptr, dialog) << "no dialog for item " << n;
+    EXPECT_EQ(folder + "\\g" + std::to_string(n) + "-2003-09-20.txt", ControlText(dialog, IDC_NEW_NAME));
+    Click(dialog, n == 1 ? IDCANCEL : IDOK);
+    ASSERT_TRUE(WaitUntilGone(dialog)) << "two dialogs at once";
+  }
+  ASSERT_TRUE(WaitUntilNoProcess("snapcopy.exe", 30000));
+  EXPECT_TRUE(Exists(folder + "\\g0-2003-09-20.txt"));
+  EXPECT_FALSE(Exists(folder + "\\g1-2003-09-20.txt"));
+  EXPECT_TRUE(Exists(folder + "\\g2-2003-09-20.txt"));
+}
+
+// One item failing among 20 (its earlier backup read-only): one box at the
+// end naming it, the other 19 copied.
+TEST_F(SnapcopyDrop, OneFailureOneBox) {
+  const std::vector<std::string> items = Files(20);
+  WriteFileBytes(folder + "\\f7-2003-09-20.txt", "earlier");
+  SetFileAttributesA((folder + "\\f7-2003-09-20.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_EQ(S_OK, DropOn(items, MK_LBUTTON));
+  HWND box = WaitForDialog(keepsnap::kErrorCaption, ProcessIdOf("snapcopy.exe"), 30000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(std::string(keepsnap::kCopyFailedMessage) + "\n" + folder + "\\f7.txt", MessageBoxText(box));
+  Click(box, IDOK);
+  ASSERT_TRUE(WaitUntilNoProcess("snapcopy.exe", 30000));
+  EXPECT_TRUE(Exists(folder + "\\f19-2003-09-20.txt"));
+  EXPECT_EQ(40, CountFiles(folder));
+}
+
+// One item through the DropTarget is backed up as the command line backs it
+// up, a file and a folder; names in any script come whole through the data
+// object.
+TEST_F(SnapcopyDrop, SameAsTheCommandLine) {
+  const std::string file = folder + "\\report.txt", project = folder + "\\Project";
+  MakeDatedFile(file, kContent, 2003, 9, 20);
+  MakeProject(project);
+  DropAndWait({file});
+  DropAndWait({project});
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(folder + "\\report-2003-09-20.txt", &bytes) && bytes == kContent);
+  EXPECT_EQ(Tree(project), Tree(project + "-2003-09-20"));
+  std::vector<std::string> named;
+  for (const char* name : {"Отчёт.txt", "报告.txt", "notes 📄.txt"}) {
+    named.push_back(folder + "\\" + name);
+    MakeDatedFile(named.back(), "named", 2003, 9, 20);
+  }
+  DropAndWait(named);
+  for (const char* copy : {"Отчёт-2003-09-20.txt", "报告-2003-09-20.txt", "notes 📄-2003-09-20.txt"})
+    EXPECT_TRUE(ExistsByUnicodeName(folder + "\\" + copy)) << copy;
+}
+
+// A server that COM starts and no drop comes to ends by itself, having done
+// nothing.
+TEST_F(SnapcopyDrop, NoDropEndsByItself) {
+  Process started("C:\\windows\\snapcopy.exe -Embedding");
+  ASSERT_TRUE(started.Started());
+  EXPECT_TRUE(started.WaitForExit(45000)) << "still waiting for a drop";
+  EXPECT_EQ(0, CountFiles(folder));
+}
+
 // Runs under strace (ctest sets KEEPSNAP_STRACE, wine-session.sh starts it):
 // every read of C:\kstest\faulty\source.bin by any program is slowed, so that
 // a backup of it takes a few seconds, as one to a USB stick does.
@@ -460,6 +602,35 @@ TEST_F(SlowSource, CancelManySmallFiles) {
   }
   MakeEarlierCopy(copy);
   CancelFolderBackup(root, copy, nullptr);
+}
+
+// Through the DropTarget: Drop returns as soon as the server has the items,
+// while the slowed copy has barely begun; Cancel in the selection's one
+// window then finishes nothing more: the item done keeps its new copy, the
+// item being copied its earlier one, the item not begun is not touched, and
+// no box shows.
+TEST_F(SlowSource, DropReturnsAtOnceAndCancelStopsTheSelection) {
+  RegisterDropServer();
+  const std::string large = Body(12 * 1024 * 1024, 's');
+  MakeDatedFile(kSource, large, 2003, 9, 20);
+  MakeDatedFile(std::string(kFolder) + "\\a.txt", "first", 2003, 9, 20);
+  MakeDatedFile(std::string(kFolder) + "\\z.txt", "last", 2003, 9, 20);
+  DWORD dropMs = 0;
+  ASSERT_EQ(S_OK, DropOn({std::string(kFolder) + "\\a.txt", kSource, std::string(kFolder) + "\\z.txt"}, MK_LBUTTON,
+                         &dropMs));
+  EXPECT_LT(dropMs, 5000u) << "Drop waited on the backup";
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(kBackup, &bytes));
+  EXPECT_TRUE(bytes == earlier) << "the copy was done before Drop returned";
+  HWND window = WaitForDialog("Morvane Keepsnap", ProcessIdOf("snapcopy.exe"), 30000);
+  ASSERT_NE(nullptr, window) << "no progress window for the selection";
+  Click(window, IDCANCEL);
+  EXPECT_TRUE(WaitUntilNoProcess("snapcopy.exe", 30000)) << "no message may follow Cancel";
+  EXPECT_TRUE(ReadFileBytes(std::string(kFolder) + "\\a-2003-09-20.txt", &bytes) && bytes == "first");
+  ASSERT_TRUE(ReadFileBytes(kBackup, &bytes));
+  EXPECT_TRUE(bytes == earlier) << "the earlier backup changed";
+  EXPECT_FALSE(Exists(std::string(kFolder) + "\\z-2003-09-20.txt")) << "an item after Cancel was copied";
+  EXPECT_EQ(5, CountFiles(kFolder)) << "nothing left over";
 }
 
 // A double click starts two runs on one file: one whole backup, no message,

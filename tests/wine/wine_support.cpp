@@ -7,6 +7,10 @@
 
 #include "core/settings.h"
 
+#include <objbase.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
 namespace winetest {
 
 namespace {
@@ -109,6 +113,103 @@ bool ReadDefault(HKEY root, const char* keyPath, DWORD* type, std::string* bytes
   RegCloseKey(key);
   if (result != ERROR_SUCCESS) return false;
   bytes->assign(reinterpret_cast<const char*>(data.data()), size);
+  return true;
+}
+
+std::string ReadNamed(HKEY root, const char* keyPath, const char* name, REGSAM view) {
+  HKEY key;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return std::string();
+  char data[4096] = {};
+  DWORD size = sizeof data - 1;
+  const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::string(data) : std::string();
+}
+
+HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs) {
+  CLSID drop;
+  CLSIDFromString(L"{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}", &drop);
+  const std::string folder = items.at(0).substr(0, items[0].rfind('\\'));
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  HRESULT result = E_FAIL;
+  IShellFolder* desktop = nullptr;
+  IShellFolder* parent = nullptr;
+  LPITEMIDLIST folderList = nullptr;
+  std::vector<LPITEMIDLIST> children;
+  IDataObject* data = nullptr;
+  IDropTarget* target = nullptr;
+  if (SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
+      SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, &Wide(folder)[0], nullptr, &folderList, nullptr)) &&
+      SUCCEEDED(desktop->BindToObject(folderList, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&parent)))) {
+    for (const std::string& item : items) {
+      LPITEMIDLIST child = nullptr;
+      if (SUCCEEDED(parent->ParseDisplayName(nullptr, nullptr, &Wide(item.substr(folder.size() + 1))[0], nullptr,
+                                             &child, nullptr)))
+        children.push_back(child);
+    }
+    if (children.size() == items.size() &&
+        SUCCEEDED(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()),
+                                        const_cast<LPCITEMIDLIST*>(children.data()), IID_IDataObject, nullptr,
+                                        reinterpret_cast<void**>(&data))) &&
+        SUCCEEDED(result = CoCreateInstance(drop, nullptr, CLSCTX_LOCAL_SERVER, IID_IDropTarget,
+                                            reinterpret_cast<void**>(&target)))) {
+      POINTL point = {0, 0};
+      DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+      target->DragEnter(data, keyState, point, &effect);
+      effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+      const DWORD start = GetTickCount();
+      result = target->Drop(data, keyState, point, &effect);
+      if (dropMs != nullptr) *dropMs = GetTickCount() - start;
+    }
+  }
+  if (target != nullptr) target->Release();
+  if (data != nullptr) data->Release();
+  for (LPITEMIDLIST child : children) CoTaskMemFree(child);
+  if (parent != nullptr) parent->Release();
+  if (folderList != nullptr) CoTaskMemFree(folderList);
+  if (desktop != nullptr) desktop->Release();
+  CoUninitialize();
+  return result;
+}
+
+namespace {
+
+template <typename Each>
+void ForEachProcess(const char* exe, Each each) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (lstrcmpiA(entry.szExeFile, exe) == 0) each(entry.th32ProcessID);
+  CloseHandle(snapshot);
+}
+
+}  // namespace
+
+int CountProcesses(const char* exe) {
+  int count = 0;
+  ForEachProcess(exe, [&count](DWORD) { ++count; });
+  return count;
+}
+
+DWORD ProcessIdOf(const char* exe, DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    DWORD id = 0;
+    ForEachProcess(exe, [&id](DWORD found) { id = found; });
+    if (id != 0) return id;
+    Sleep(50);
+  } while (GetTickCount() - start < ms);
+  return 0;
+}
+
+bool WaitUntilNoProcess(const char* exe, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (CountProcesses(exe) > 0) {
+    if (GetTickCount() - start >= ms) return false;
+    Sleep(50);
+  }
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace winetest {
 
@@ -22,6 +23,8 @@ void StoreRaw(const char* keyPath, DWORD type, const std::string& bytes);
 void StoreSettings(const char* mode, const char* separator, const char* toUse, const char* folder);
 // The default value of an HKLM key (32-bit view) or HKCR key; false if absent.
 bool ReadDefault(HKEY root, const char* keyPath, DWORD* type, std::string* bytes);
+// A named string value, without its terminator, in the view given; empty if absent.
+std::string ReadNamed(HKEY root, const char* keyPath, const char* name, REGSAM view = 0);
 bool KeyExists(HKEY root, const char* keyPath);
 void DeleteTree(HKEY root, const char* keyPath);
 
@@ -49,6 +52,17 @@ std::string Pad(int value, int width);
 // True when this run is the one of the shipped i686 programs under the
 // WoW64 Wine (wine-session.sh passes KEEPSNAP_WINE on).
 bool ShippedTarget();
+
+// Plays Explorer's part for the verb's DropTarget: a data object for the
+// items (full paths in one folder) from the folder's IShellFolder, the class
+// started by COM as a local server from the registry, then DragEnter and Drop
+// with the key state. Gives Drop's result, and how long Drop took.
+HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs = nullptr);
+// The running processes of that program file name, and the id of one.
+int CountProcesses(const char* exe);
+DWORD ProcessIdOf(const char* exe, DWORD ms = 10000);
+// Waits until no process of that name runs; false when one still does.
+bool WaitUntilNoProcess(const char* exe, DWORD ms);
 
 class Process {
  public:
