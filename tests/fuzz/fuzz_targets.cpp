@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/command_line.h"
+#include "core/dropped_files.h"
 #include "core/names.h"
 #include "core/settings.h"
 #include "core/setup_update.h"
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size == 0) return 0;
   const std::string data(reinterpret_cast<const char*>(bytes) + 1, size - 1);
   const CodePage cp = (bytes[0] & 0x10) ? CodePage::ShiftJis() : CodePage();
-  switch (bytes[0] % 4) {
+  switch (bytes[0] % 5) {
     case 0: {
       const std::string line = data.substr(0, data.find('\0'));
       const std::string path = PathFromCommandLine(line.c_str());
@@ -77,6 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       const SavedSettings saved = SaveSettings(sink, bytes[0] % 4, size % 4, data.size() % 2, Field(data, 0));
       const std::string report = FinalReport(saved, (bytes[0] & 0x20) != 0, WriteOutcome{(bytes[0] & 0x40) != 0, true});
       if ((report.find("Successfully") == 0) != (saved.allSaved && (bytes[0] & 0x60) == 0x60)) __builtin_trap();
+      break;
+    }
+    case 4: {  // a CF_HDROP block from another process
+      std::vector<std::u16string> names;
+      if (ReadDroppedNames(bytes + 1, size - 1, &names))
+        for (const std::u16string& name : names)
+          if (name.empty() || name.find(u'\0') != std::u16string::npos) __builtin_trap();
       break;
     }
   }
