@@ -49,6 +49,15 @@ for f in $(seq 200); do
   mkdir -p "$data_unix/wide/folder$f"
   (cd "$data_unix/wide/folder$f" && touch $(seq -f 'entry%g' 99))
 done
+# Selections handed over as Explorer hands them: 1, 15 and 1,000 files of
+# 4 KiB (the last twice: once for the tree floor), and 10,000 items.
+for count in 1 15 1000; do
+  mkdir -p "$data_unix/sel$count"
+  for n in $(seq "$count"); do head -c 4096 /dev/urandom >"$data_unix/sel$count/file$n.dat"; done
+done
+cp -r "$data_unix/sel1000" "$data_unix/sel1000-floor"
+mkdir -p "$data_unix/sel10000"
+(cd "$data_unix/sel10000" && seq -f 'file%g.dat' 10000 | xargs touch)
 
 median_of() { sort -n | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
 
@@ -77,12 +86,15 @@ measure() {
     for pair in date_mode:0 date_separator:0 date_to_use:0 backup_folder:backup; do
       wine $loader reg add "HKLM\\$KEEPSNAP_SETTINGS_KEY\\${pair%%:*}" /ve /d "${pair#*:}" /reg:32 /f >/dev/null
     done
+    # The class of the verb's DropTarget, served by the installed program.
+    wine $loader reg add "HKLM\\Software\\Classes\\CLSID\\$KEEPSNAP_DROP_CLSID\\LocalServer32" /ve \
+      /d '"C:\windows\snapcopy.exe"' /f >/dev/null
     data=$WINEPREFIX/drive_c/bench
     mkdir -p "$data"
     cp "$data_unix/small.dat" "$data_unix/large.dat" "$data/"
-    cp -r "$data_unix/tree" "$data_unix/bigtree" "$data_unix/wide" "$data/"
+    cp -r "$data_unix/tree" "$data_unix/bigtree" "$data_unix/wide" "$data_unix"/sel* "$data/"
     touch -d '2003-09-20 12:00:00' "$data/small.dat" "$data/large.dat"
-    find "$data/tree" "$data/bigtree" "$data/wide" -exec touch -d '2003-09-20 12:00:00' {} +
+    find "$data/tree" "$data/bigtree" "$data/wide" "$data"/sel* -exec touch -d '2003-09-20 12:00:00' {} +
     cat "$data/large.dat" >/dev/null  # every program finds it in the page cache
     # Prints each command's median, then each ratio's median and quartiles.
     time_programs() {
@@ -104,13 +116,37 @@ measure() {
         "$folder.keys.bak" "copy_tree_with_keys.exe $folder" "$folder.tree.bak" "copy_tree.exe $folder" \
         "$folder.last.bak" "copy_tree_flush_last.exe $folder"
     done
+    # A selection through the DropTarget against a command line started for
+    # each item at once, as the shell starts them; one file either way; 1,000
+    # files (into the backup folder) against the tree floor over the same.
+    local sel='C:\bench\sel' drive='C:\windows\bench_driver.exe'
+    time_programs "$small_runs" "${sel}15\file1-20030920.dat" "$drive --drop ${sel}15" \
+      "${sel}15\file1-20030920.dat" "$drive --starts ${sel}15"
+    time_programs "$small_runs" "${sel}1\file1-20030920.dat" "$drive --drop ${sel}1" \
+      "${sel}1\file1-20030920.dat" "$drive --starts ${sel}1"
+    time_programs "$large_runs" "${sel}1000\backup" "$drive --drop ${sel}1000 keys" \
+      "${sel}1000-floor.keys.bak" "copy_tree_with_keys.exe ${sel}1000-floor"
+    # The server's peak, as Linux sees its process: COM starts it, not this.
+    (
+      peak=0 pid=
+      for _ in $(seq 600); do pid=$(pgrep -f 'snapcopy.exe' | head -n 1) && break; sleep 0.05; done
+      while [ -n "$pid" ] && [ -r "/proc/$pid/status" ]; do
+        now=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null)
+        [ -n "$now" ] && [ "$now" -gt "$peak" ] && peak=$now
+        sleep 0.05
+      done
+      echo "$peak" >"$data_unix/peak-selection"
+    ) &
+    wine $loader "$drive" --drop "${sel}10000" keys >/dev/null
+    wait
+    printf '%s ' "$(cat "$data_unix/peak-selection")"
     # Peak resident memory in KiB of one run, the Wine processes as Linux sees them.
     peak_kib() {
       python3 -c 'import resource, subprocess, sys
 subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
 print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
     }
-    rm -rf "$data"/large-* "$data"/large.dat.* "$data"/tree-* "$data"/bigtree*
+    rm -rf "$data"/large-* "$data"/large.dat.* "$data"/tree-* "$data"/bigtree* "$data"/sel*
     local program
     for program in 'snapcopy.exe C:\bench\small.dat' 'copy_only.exe C:\bench\small.dat' \
                    'snapcopy.exe C:\bench\large.dat' 'copy_only.exe C:\bench\large.dat' \
@@ -137,10 +173,13 @@ print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
 # large: snapcopy, copy and flush, CopyFileA only, keys, copy and flush, then
 # the three ratios; then the two trees: snapcopy, the floor that reads the
 # keys, the floor as it is, the floor that reads the keys and flushes every
-# copy last, then the three ratios; then the peak memory
+# copy last, then the three ratios; then the selections: 15 files dropped
+# and started, 1 file the same, 1,000 files dropped and the tree floor, each
+# pair's ratio, and the peak of the run for 10,000 items; then the peak memory
 # figures, the tree of 20,000 entries last but for the setup.
 fields='s sf sk rf rf1 rf3 rk rk1 rk3 l lfl lf lkf rfl rfl1 rfl3 rlf rlf1 rlf3 rkf rkf1 rkf3
   t tk tf tl rtk rtk1 rtk3 rt rt1 rt3 rtl rtl1 rtl3 b bk bf bl rbk rbk1 rbk3 rb rb1 rb3 rbl rbl1 rbl3
+  d15 s15 rd15 rd151 rd153 d1 s1 rd1 rd11 rd13 d1k f1k rd1k rd1k1 rd1k3 pd
   ps psf pl plf pw pset'
 read -r $(for f in $fields; do printf 'x_%s ' "$f"; done) < <(measure x86_64 wine8 build/win64)
 if [ "$i686" = yes ]; then
@@ -206,6 +245,17 @@ each turn, given as the median over the turns with the middle half of them.
 | folder of 256 MiB in 4 files, against the tree floor without the keys | i686 (shipped) | $i_b ms | $i_bf ms | $(spread "$i_rb" "$i_rb1" "$i_rb3") | |
 | folder of 256 MiB in 4 files, against the tree floor that reads the keys and flushes last | x86_64 | $x_b ms | $x_bl ms | $(spread "$x_rbl" "$x_rbl1" "$x_rbl3") | |
 | folder of 256 MiB in 4 files, against the tree floor that reads the keys and flushes last | i686 (shipped) | $i_b ms | $i_bl ms | $(spread "$i_rbl" "$i_rbl1" "$i_rbl3") | |
+
+| Selection, handed over as Explorer hands it | Build | through the DropTarget | against | per-turn ratio, median (middle half) | goal |
+|---|---|---|---|---|---|
+| 15 files of 4 KiB, against 15 command-line starts at once | x86_64 | $x_d15 ms | $x_s15 ms | $(spread "$x_rd15" "$x_rd151" "$x_rd153") | ≤ 0.35 |
+| 15 files of 4 KiB, against 15 command-line starts at once | i686 (shipped) | $i_d15 ms | $i_s15 ms | $(spread "$i_rd15" "$i_rd151" "$i_rd153") | ≤ 0.35 |
+| 1 file of 4 KiB, against one command-line start | x86_64 | $x_d1 ms | $x_s1 ms | $(spread "$x_rd1" "$x_rd11" "$x_rd13") | ≤ 1.25 |
+| 1 file of 4 KiB, against one command-line start | i686 (shipped) | $i_d1 ms | $i_s1 ms | $(spread "$i_rd1" "$i_rd11" "$i_rd13") | ≤ 1.25 |
+| 1,000 files of 4 KiB, against the tree floor over the same files | x86_64 | $x_d1k ms | $x_f1k ms | $(spread "$x_rd1k" "$x_rd1k1" "$x_rd1k3") | ≤ 1.25 |
+| 1,000 files of 4 KiB, against the tree floor over the same files | i686 (shipped) | $i_d1k ms | $i_f1k ms | $(spread "$i_rd1k" "$i_rd1k1" "$i_rd1k3") | ≤ 1.25 |
+| peak memory of the run for 10,000 items (goal under 40960 KiB) | x86_64 | $x_pd KiB | | | |
+| peak memory of the run for 10,000 items (goal under 40960 KiB) | i686 (shipped) | $i_pd KiB | | | |
 
 | Peak memory | Build | snapcopy | CopyFileA only |
 |---|---|---|---|

@@ -1,6 +1,15 @@
 // Times programs from start to exit as the shell starts them, under Wine.
 //   bench_driver RUNS TARGET_A COMMAND_A [TARGET_B COMMAND_B ...]
 //   bench_driver --cancel CAPTION    presses Cancel in that dialog once it shows
+//   bench_driver --drop FOLDER [keys]
+//                                    hands every fileN.dat of the folder to the
+//                                    verb's DropTarget at once, as Explorer
+//                                    hands a selection (with "keys", Shift and
+//                                    ` held: into the backup folder), and waits
+//                                    for the one run to end
+//   bench_driver --starts FOLDER     starts snapcopy.exe for each of them at
+//                                    once, as the shell starts a command-line
+//                                    verb for each item, and waits for all
 // The commands take turns, so that drift in the machine falls on all alike.
 // Before each run its target (a file, or a folder with all below it) is
 // deleted; after it the target must exist, so a program that fails cannot
@@ -21,6 +30,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/wine/wine_support.h"
 
 namespace {
 
@@ -83,10 +94,59 @@ int CancelDialog(const char* caption) {
   return 1;
 }
 
+// The folder's fileN.dat, in the order Explorer lists them; not their copies.
+std::vector<std::string> Selection(const std::string& folder) {
+  std::vector<std::string> items;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\file*.dat").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return items;
+  do {
+    if (std::strchr(found.cFileName, '-') == nullptr) items.push_back(folder + "\\" + found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return items;
+}
+
+int DropSelection(const std::string& folder, bool keys) {
+  INPUT folderKey = {};
+  folderKey.type = INPUT_KEYBOARD;
+  folderKey.ki.wVk = VK_OEM_3;
+  if (keys) SendInput(1, &folderKey, sizeof folderKey);
+  const HRESULT dropped = winetest::DropOn(Selection(folder), MK_LBUTTON | (keys ? MK_SHIFT : 0));
+  folderKey.ki.dwFlags = KEYEVENTF_KEYUP;
+  if (keys) SendInput(1, &folderKey, sizeof folderKey);
+  if (FAILED(dropped)) {
+    std::fprintf(stderr, "the drop failed: %#lx\n", static_cast<unsigned long>(dropped));
+    return 1;
+  }
+  return winetest::WaitUntilNoProcess("snapcopy.exe", 600000) ? 0 : 1;
+}
+
+int StartEach(const std::string& folder) {
+  std::vector<HANDLE> started;
+  for (const std::string& item : Selection(folder)) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string line = "C:\\windows\\snapcopy.exe \"" + item + "\"";
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return 1;
+    CloseHandle(info.hThread);
+    started.push_back(info.hProcess);
+  }
+  for (HANDLE process : started) {
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--cancel") == 0) return CancelDialog(argv[2]);
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--drop") == 0)
+    return DropSelection(argv[2], argc == 4 && std::strcmp(argv[3], "keys") == 0);
+  if (argc == 3 && std::strcmp(argv[1], "--starts") == 0) return StartEach(argv[2]);
   if (argc < 4 || argc % 2 != 0) {
     std::fprintf(stderr, "usage: bench_driver RUNS TARGET COMMAND [TARGET COMMAND ...]\n");
     return 2;
