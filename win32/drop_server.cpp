@@ -46,6 +46,19 @@ std::string Narrow(const std::u16string& name) {
   return text;
 }
 
+// QueryInterface of an object that is its one interface and IUnknown.
+template <typename Interface>
+HRESULT Answer(Interface* self, const IID& own, REFIID asked, void** out) {
+  if (out == nullptr) return E_POINTER;
+  if (!IsEqualIID(asked, kUnknownInterface) && !IsEqualIID(asked, own)) {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  *out = self;
+  self->AddRef();
+  return S_OK;
+}
+
 // The one receiver of the drop. It lives on the server's stack; its count
 // tells when the shell has let go of it.
 class Receiver : public IDropTarget {
@@ -53,14 +66,7 @@ class Receiver : public IDropTarget {
   explicit Receiver(ReleaseStgMediumCall releaseMedium) : releaseMedium_(releaseMedium) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (!IsEqualIID(iid, kUnknownInterface) && !IsEqualIID(iid, kDropTargetInterface)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IDropTarget*>(this);
-    AddRef();
-    return S_OK;
+    return Answer(static_cast<IDropTarget*>(this), kDropTargetInterface, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&count_)); }
   ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&count_)); }
@@ -112,14 +118,7 @@ class Factory : public IClassFactory {
   explicit Factory(Receiver& receiver) : receiver_(receiver) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (!IsEqualIID(iid, kUnknownInterface) && !IsEqualIID(iid, kClassFactoryInterface)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
+    return Answer(static_cast<IClassFactory*>(this), kClassFactoryInterface, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&count_)); }
   ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&count_)); }

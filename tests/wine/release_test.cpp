@@ -19,10 +19,6 @@ using namespace winetest;
 
 namespace {
 
-const char kVerbKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0";
-const char kFolderVerbKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0";
-const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
-const char kDropServerKey[] = "CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32";
 
 std::string RunUninstall(const std::string& release) {
   const std::string out = "C:\\kstest\\uninstall.txt";
@@ -212,7 +208,7 @@ TEST(Package, InstallUpgradeRepairRemove) {
   EXPECT_EQ("\"C:\\windows\\snapcopy.exe\"", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", KEY_WOW64_32KEY));
   for (const char* verb : {kVerbKey, kFolderVerbKey}) {
     EXPECT_EQ("Player", ReadNamed(HKEY_CLASSES_ROOT, verb, "MultiSelectModel", KEY_WOW64_32KEY)) << verb;
-    EXPECT_EQ("{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
+    EXPECT_EQ(kDropClass,
               ReadNamed(HKEY_CLASSES_ROOT, (std::string(verb) + "\\DropTarget").c_str(), "CLSID", KEY_WOW64_32KEY))
         << verb;
   }

@@ -314,8 +314,7 @@ void RegisterDropServer() {
   ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
   HKEY key;
   ASSERT_EQ(ERROR_SUCCESS,
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                            "Software\\Classes\\CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32", 0,
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string("Software\\Classes\\") + kDropServerKey).c_str(), 0,
                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
   const char server[] = "\"C:\\windows\\snapcopy.exe\"";
   RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server), sizeof server);

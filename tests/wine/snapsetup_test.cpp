@@ -15,8 +15,6 @@ using namespace winetest;
 namespace {
 
 const char kSetupCaption[] = "Morvane Keepsnap Setup";
-const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
-const char kFolderCommandKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
 const char kInstalled[] = "C:\\windows\\snapcopy.exe";
 
 const char kAllDone[] =
@@ -282,13 +280,10 @@ TEST_F(SetupUpdate, YesInstallsRegistersAndSaves) {
   // Each entry's DropTarget, and the class's server by its full path: the
   // whole selection goes to one run.
   const REGSAM view = ShippedTarget() ? KEY_WOW64_32KEY : 0;  // where a 32-bit setup's CLSID lands
-  EXPECT_EQ("\"" + std::string(windows) + "\\snapcopy.exe\"",
-            ReadNamed(HKEY_CLASSES_ROOT, "CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32", "", view));
-  for (const char* verb : {"*\\shell\\Morvane - Backup File(s) Ver 2.0", "Directory\\shell\\Morvane - Backup File(s) Ver 2.0"}) {
+  EXPECT_EQ("\"" + std::string(windows) + "\\snapcopy.exe\"", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", view));
+  for (const char* verb : {kVerbKey, kFolderVerbKey}) {
     EXPECT_EQ("Player", ReadNamed(HKEY_CLASSES_ROOT, verb, "MultiSelectModel")) << verb;
-    EXPECT_EQ("{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
-              ReadNamed(HKEY_CLASSES_ROOT, (std::string(verb) + "\\DropTarget").c_str(), "CLSID"))
-        << verb;
+    EXPECT_EQ(kDropClass, ReadNamed(HKEY_CLASSES_ROOT, (std::string(verb) + "\\DropTarget").c_str(), "CLSID")) << verb;
   }
   std::string installed, built;
   ASSERT_TRUE(ReadFileBytes(kInstalled, &installed));

@@ -128,7 +128,7 @@ std::string ReadNamed(HKEY root, const char* keyPath, const char* name, REGSAM v
 
 HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs) {
   CLSID drop;
-  CLSIDFromString(L"{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}", &drop);
+  CLSIDFromString(&Wide(kDropClass)[0], &drop);
   const std::string folder = items.at(0).substr(0, items[0].rfind('\\'));
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   HRESULT result = E_FAIL;

@@ -10,6 +10,15 @@
 
 namespace winetest {
 
+// What the setup and the package register under HKEY_CLASSES_ROOT, spelled
+// out here, apart from the programs' own spelling, so that a slip there shows.
+const char kVerbKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0";
+const char kFolderVerbKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0";
+const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kFolderCommandKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
+const char kDropClass[] = "{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}";
+const char kDropServerKey[] = "CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32";
+
 // The folder this test program runs from; the programs under test lie beside it.
 std::string BinDir();
 // A new empty folder under C:\kstest for one test (emptied, where it is a
