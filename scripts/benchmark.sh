@@ -129,7 +129,11 @@ measure() {
     # The server's peak, as Linux sees its process: COM starts it, not this.
     (
       peak=0 pid=
-      for _ in $(seq 2400); do pid=$(pgrep -f 'snapcopy.exe' | head -n 1) && break; sleep 0.05; done
+      for _ in $(seq 2400); do
+        pid=$(pgrep -x snapcopy.exe | head -n 1)
+        [ -n "$pid" ] && break
+        sleep 0.05
+      done
       while [ -n "$pid" ] && [ -r "/proc/$pid/status" ]; do
         now=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null)
         [ -n "$now" ] && [ "$now" -gt "$peak" ] && peak=$now
