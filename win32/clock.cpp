@@ -18,10 +18,16 @@ CalendarDate Win32Clock::Today() {
 }
 
 bool Win32Clock::LocalDateOf(FileTime time, CalendarDate* date) {
-  const FILETIME utc = ToFiletime(time);
-  FILETIME local;
+  if (!biasKnown_) {
+    const FILETIME utc = ToFiletime(time);
+    FILETIME local;
+    if (!FileTimeToLocalFileTime(&utc, &local)) return false;
+    bias_ = static_cast<long long>(FileTimeOf(local) - time);
+    biasKnown_ = true;
+  }
+  const FILETIME local = ToFiletime(time + static_cast<FileTime>(bias_));
   SYSTEMTIME fields;
-  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &fields)) return false;
+  if (!FileTimeToSystemTime(&local, &fields)) return false;
   date->year = fields.wYear;
   date->month = fields.wMonth;
   date->day = fields.wDay;
