@@ -125,14 +125,6 @@ CopyOutcome CopyTo(const Source& source, const std::string& target, BackupServic
   return CopyTreeWholeOrNothing(Full(source.path, s.files), full, source.plan, s.cp, s.files);
 }
 
-// Two names of one item, as Windows compares names.
-bool SameItem(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::string::size_type i = 0; i < a.size(); ++i)
-    if (FoldedAscii(a[i]) != FoldedAscii(b[i])) return false;
-  return true;
-}
-
 void AppendNamed(const char* message, const std::vector<std::string>& items, std::string* text) {
   if (items.empty()) return;
   if (!text->empty()) *text += "\n\n";
@@ -161,7 +153,7 @@ void RunSelection(const std::vector<std::string>& items, const ModifierState& mo
     if (!s.files.LongPath(given, &source.path)) source.path = given;
     source.shown = source.path;
     bool twice = false;
-    for (const std::string& earlier : seen) twice = twice || SameItem(earlier, source.path);
+    for (const std::string& earlier : seen) twice = twice || SameName(earlier, source.path);
     if (twice) continue;
     seen.push_back(source.path);
     Prepared item;

@@ -19,11 +19,7 @@ std::string PathFromCommandLine(const char* commandLine) {
 }
 
 bool IsComStart(const std::string& text) {
-  const std::string word = "EMBEDDING";
-  if (text.size() != word.size() + 1 || (text[0] != '-' && text[0] != '/')) return false;
-  for (std::string::size_type i = 0; i < word.size(); ++i)
-    if (FoldedAscii(text[i + 1]) != word[i]) return false;
-  return true;
+  return !text.empty() && (text[0] == '-' || text[0] == '/') && SameName(text.substr(1), "EMBEDDING");
 }
 
 std::string WithoutEnclosingQuotes(const std::string& text) {

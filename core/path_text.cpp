@@ -20,10 +20,15 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 char FoldedAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::string::size_type i = 0; i < a.size(); ++i)
+    if (FoldedAscii(a[i]) != FoldedAscii(b[i])) return false;
+  return true;
+}
+
 bool SameOrBelow(const std::string& path, const std::string& folder) {
-  if (path.size() < folder.size()) return false;
-  for (std::string::size_type i = 0; i < folder.size(); ++i)
-    if (FoldedAscii(path[i]) != FoldedAscii(folder[i])) return false;
+  if (path.size() < folder.size() || !SameName(path.substr(0, folder.size()), folder)) return false;
   return path.size() == folder.size() || IsPathSeparator(path[folder.size()]);
 }
 

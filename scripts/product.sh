@@ -5,7 +5,7 @@ set -a
 # shellcheck disable=SC1091
 source "$_product_root/product.env"
 set +a
-# "2.0" of 2.0.0, as the help page's title gives it.
+# The version without its last part, as the help page's title gives it.
 export KEEPSNAP_VERSION_MAJOR_MINOR=${KEEPSNAP_VERSION%.*}
 
 # The release's files are named keepsnap-VERSION-ARCH.
