@@ -1,6 +1,7 @@
 #include "core/backup_run.h"
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "core/command_line.h"
@@ -144,7 +145,8 @@ std::string SelectionMessage(const std::vector<std::string>& undated, const std:
 
 void RunSelection(const std::vector<std::string>& items, const ModifierState& modifiers, BackupServices& s) {
   const BackupSettings settings = ReadSettings(s.settings);
-  std::vector<std::string> seen, undated, uncopied;
+  std::set<std::string> seen;
+  std::vector<std::string> undated, uncopied;
   std::vector<Prepared> ready;
   for (const std::string& given : items) {
     // Without a long form (the file is gone) the given text is the best name
@@ -152,10 +154,9 @@ void RunSelection(const std::vector<std::string>& items, const ModifierState& mo
     Source source;
     if (!s.files.LongPath(given, &source.path)) source.path = given;
     source.shown = source.path;
-    bool twice = false;
-    for (const std::string& earlier : seen) twice = twice || SameName(earlier, source.path);
-    if (twice) continue;
-    seen.push_back(source.path);
+    // Looked up, so that a selection of thousands is not compared item by
+    // item.
+    if (!seen.insert(FoldedName(source.path)).second) continue;
     Prepared item;
     const Readiness readiness = Prepare(source, modifiers, settings, s, &item);
     if (readiness == Readiness::NoDate) undated.push_back(source.shown);

@@ -20,6 +20,12 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 char FoldedAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
+std::string FoldedName(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded) c = FoldedAscii(c);
+  return folded;
+}
+
 bool SameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::string::size_type i = 0; i < a.size(); ++i)

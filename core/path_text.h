@@ -23,6 +23,7 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Windows compares names without regard to the case of ASCII letters.
 char FoldedAscii(char c);
+std::string FoldedName(const std::string& name);  // equal for names Windows takes as one
 bool SameName(const std::string& a, const std::string& b);
 
 // The folder itself or a path below it, as Windows compares names.

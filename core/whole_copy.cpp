@@ -19,15 +19,17 @@ std::string TemporaryNameFor(const std::string& target, const CodePage& cp) {
 
 CopyOutcome CopyWholeOrNothing(const std::string& source, const std::string& target, const std::string& label,
                                const CodePage& cp, FileSystem& files) {
-  // The source named as its own backup: replacing it would change the file
-  // the user meant to keep.
-  if (files.SameFile(source, target)) return CopyOutcome::Failed;
-  // Windows' copy refuses to overwrite a read-only or hidden file; a rename
-  // would not, so the refusal is kept here.
   unsigned original = 0, existing = 0;
   if (!files.Attributes(source, &original)) return CopyOutcome::Failed;  // gone, or out of the calls' reach
-  if (files.Attributes(target, &existing) && (existing & (kReadOnlyAttribute | kHiddenAttribute)) != 0)
-    return CopyOutcome::Failed;
+  if (files.Attributes(target, &existing)) {
+    // Windows' copy refuses to overwrite a read-only or hidden file; a
+    // rename would not, so the refusal is kept here.
+    if ((existing & (kReadOnlyAttribute | kHiddenAttribute)) != 0) return CopyOutcome::Failed;
+    // The source named as its own backup: replacing it would change the
+    // file the user meant to keep. Only a target that exists can be it,
+    // which spares each new backup two opens.
+    if (files.SameFile(source, target)) return CopyOutcome::Failed;
+  }
 
   const std::string temporary = TemporaryNameFor(target, cp);
   files.Remove(temporary);  // left by a run that was killed

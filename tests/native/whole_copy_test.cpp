@@ -73,6 +73,7 @@ TEST(CopyWholeOrNothing, SourceNeverReplacedHiddenSourceStaysHidden) {
   FakeFiles f;
   f.File(kSource, std::string(3000, 's'));
   f.sameAs = "C:\\DOCS~1\\REPORT.TXT";
+  f.File(f.sameAs, std::string(3000, 's'));  // the other spelling is there, as the source is
   EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, "report.txt", CodePage(), f));
   EXPECT_TRUE(f.calls.empty());
 
