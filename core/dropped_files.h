@@ -13,4 +13,11 @@ namespace keepsnap {
 // names; the shell always gives them so.
 bool ReadDroppedNames(const unsigned char* block, std::size_t size, std::vector<std::u16string>* names);
 
+// The block for those names, as the shell makes it: the header, then the
+// names in UTF-16 right after it. Writes it to block when that is not null,
+// and gives its size either way: asked once for the size, once to write, so
+// that a caller with no C++ library of its own (the Windows 11 menu's DLL)
+// can make one.
+std::size_t WriteDroppedNames(const char16_t* const* names, std::size_t count, unsigned char* block);
+
 }  // namespace keepsnap

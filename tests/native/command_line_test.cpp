@@ -47,9 +47,9 @@ TEST(CommandLine, ComStartIsExactlyEmbedding) {
     EXPECT_FALSE(IsComStart(path)) << path;
 }
 
-// A CF_HDROP block as the shell hands a selection over; catches names read
-// past the block's end, a list without its end taken whole, and narrow names
-// taken as UTF-16.
+// A CF_HDROP block as the shell hands a selection over, and as the Windows 11
+// menu makes one; catches names read past the block's end, a list without
+// its end taken whole, and narrow names taken as UTF-16.
 TEST(DroppedNames, ReadsWholeBlocksOnly) {
   const auto block = [](unsigned long offset, bool wide, const std::u16string& names) {
     std::vector<unsigned char> bytes(20, 0);
@@ -70,6 +70,10 @@ TEST(DroppedNames, ReadsWholeBlocksOnly) {
   ASSERT_EQ(2u, names.size());
   EXPECT_EQ(u"C:\\\u041e\u0442\u0447\u0451\u0442.txt", names[0]);
   EXPECT_EQ(u"C:\\notes \U0001F4C4", names[1]);
+  const char16_t* const written[] = {names[0].c_str(), names[1].c_str()};
+  std::vector<unsigned char> made(WriteDroppedNames(written, 2, nullptr), 0xCC);
+  EXPECT_EQ(made.size(), WriteDroppedNames(written, 2, made.data()));
+  EXPECT_EQ(bytes, made) << "the block handed to the server is not the shell's";
 
   bytes = block(24, true, std::u16string(u"C:\\a") + u'\0' + u'\0');  // the names further on
   names.clear();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "tests/wine/wine_support.h"
 
 #include <commctrl.h>  // after <windows.h>, which it needs
+#include <shlobj.h>
+#include <shobjidl.h>
 
 using namespace winetest;
 
@@ -310,15 +313,20 @@ TEST_F(SnapcopyRun, DiskFullKeepsEarlierBackup) {
 
 // snapcopy.exe installed, and the class of the verb's DropTarget served by
 // it, as the setup registers them.
-void RegisterDropServer() {
-  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+// The program COM starts for the drop's class.
+void SetDropServer(const char* server) {
   HKEY key;
   ASSERT_EQ(ERROR_SUCCESS,
             RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string("Software\\Classes\\") + kDropServerKey).c_str(), 0,
                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  const char server[] = "\"C:\\windows\\snapcopy.exe\"";
-  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server), sizeof server);
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server),
+                 static_cast<DWORD>(std::strlen(server) + 1));
   RegCloseKey(key);
+}
+
+void RegisterDropServer() {
+  ASSERT_TRUE(CopyFileA((BinDir() + "\\snapcopy.exe").c_str(), "C:\\windows\\snapcopy.exe", FALSE));
+  SetDropServer("\"C:\\windows\\snapcopy.exe\"");
 }
 
 // The whole selection through the verb's DropTarget, as Explorer hands it
@@ -447,6 +455,149 @@ TEST_F(SnapcopyDrop, NoDropEndsByItself) {
   ASSERT_TRUE(started.Started());
   EXPECT_TRUE(started.WaitForExit(45000)) << "still waiting for a drop";
   EXPECT_EQ(0, CountFiles(folder));
+}
+
+// The Windows 11 menu's command, loaded in process as Explorer's surrogate
+// loads it (Wine cannot marshal IExplorerCommand), over shell items made from
+// real files: it hands the selection to the same server, the one installed
+// for the test (on the i686 target, the x64 DLL starts the shipped 32-bit
+// program, as on 64-bit Windows 11).
+class MenuCommand : public SnapcopyDrop {
+ protected:
+  typedef HRESULT(STDAPICALLTYPE* GetClassObjectCall)(REFCLSID, REFIID, void**);
+  typedef HRESULT(STDAPICALLTYPE* CanUnloadCall)();
+
+  void SetUp() override {
+    SnapcopyDrop::SetUp();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    dll = LoadLibraryA((BinDir() + "\\keepsnap_menu.dll").c_str());
+    ASSERT_NE(nullptr, dll);
+    const auto getClassObject = reinterpret_cast<GetClassObjectCall>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+    canUnload = reinterpret_cast<CanUnloadCall>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    ASSERT_TRUE(getClassObject != nullptr && canUnload != nullptr);
+    CLSID menuClass;
+    CLSIDFromString(L"{E1CF87D2-83D9-4158-9AA3-1AC8A494B096}", &menuClass);
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, getClassObject(menuClass, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(&command)));
+    factory->Release();
+  }
+  void TearDown() override {
+    if (command != nullptr) command->Release();
+    command = nullptr;
+    if (dll != nullptr) {
+      EXPECT_EQ(S_OK, canUnload()) << "something of the DLL is still held";
+      FreeLibrary(dll);
+    }
+    CoUninitialize();
+  }
+  // The shell's items for the paths (UTF-8); a path starting with "::" is a
+  // special folder with no file-system path, by its CSIDL number.
+  static IShellItemArray* Items(const std::vector<std::string>& paths) {
+    std::vector<LPITEMIDLIST> lists;
+    for (const std::string& path : paths) {
+      LPITEMIDLIST list = nullptr;
+      if (path.compare(0, 2, "::") == 0) {
+        SHGetSpecialFolderLocation(nullptr, std::atoi(path.c_str() + 2), &list);
+      } else {
+        SHParseDisplayName(Wide(path).c_str(), nullptr, &list, 0, nullptr);
+      }
+      if (list != nullptr) lists.push_back(list);
+    }
+    IShellItemArray* items = nullptr;
+    if (lists.size() == paths.size())
+      SHCreateShellItemArrayFromIDLists(static_cast<UINT>(lists.size()), const_cast<LPCITEMIDLIST*>(lists.data()),
+                                        &items);
+    for (LPITEMIDLIST list : lists) CoTaskMemFree(list);
+    return items;
+  }
+  EXPCMDSTATE StateFor(const std::vector<std::string>& paths) {
+    IShellItemArray* items = Items(paths);
+    EXPCMDSTATE state = ECS_DISABLED;
+    EXPECT_EQ(S_OK, command->GetState(items, TRUE, &state));
+    if (items != nullptr) items->Release();
+    return state;
+  }
+  HRESULT InvokeOn(const std::vector<std::string>& paths) {
+    IShellItemArray* items = Items(paths);
+    if (items == nullptr) return E_FAIL;
+    const HRESULT result = command->Invoke(items, nullptr);
+    items->Release();
+    return result;
+  }
+  HMODULE dll = nullptr;
+  CanUnloadCall canUnload = nullptr;
+  IExplorerCommand* command = nullptr;
+};
+
+// What the menu shows: the verb's name, snapcopy.exe's icon from the folder
+// the DLL is in, the default flags; shown for files and folders, hidden for
+// anything with no file-system path.
+TEST_F(MenuCommand, ShownForFilesAndFolders) {
+  LPWSTR text = nullptr;
+  ASSERT_EQ(S_OK, command->GetTitle(nullptr, &text));
+  EXPECT_EQ(Wide("Morvane - Backup File(s) Ver 2.0"), text);
+  CoTaskMemFree(text);
+  ASSERT_EQ(S_OK, command->GetIcon(nullptr, &text));
+  EXPECT_EQ(Wide(BinDir() + "\\snapcopy.exe,0"), text);
+  CoTaskMemFree(text);
+  EXPCMDFLAGS flags = ~0u;
+  ASSERT_EQ(S_OK, command->GetFlags(&flags));
+  EXPECT_EQ(static_cast<EXPCMDFLAGS>(ECF_DEFAULT), flags);
+  EXPECT_EQ(S_FALSE, canUnload()) << "the command is held";
+
+  std::vector<std::string> items = Files(2);
+  CreateDirectoryA((folder + "\\A").c_str(), nullptr);
+  items.push_back(folder + "\\A");
+  EXPECT_EQ(static_cast<EXPCMDSTATE>(ECS_ENABLED), StateFor(items));
+  items.push_back("::" + std::to_string(CSIDL_DRIVES));
+  EXPECT_EQ(static_cast<EXPCMDSTATE>(ECS_HIDDEN), StateFor(items));
+  EXPECT_EQ(static_cast<EXPCMDSTATE>(ECS_HIDDEN), StateFor({"::" + std::to_string(CSIDL_BITBUCKET)}));
+}
+
+// Invoke hands files, a folder and names in several scripts to the one
+// server, and returns at once; Shift at the click gives the name dialog.
+TEST_F(MenuCommand, InvokeBacksUpTheSelection) {
+  std::vector<std::string> items = Files(3);
+  MakeProject(folder + "\\Project");
+  items.push_back(folder + "\\Project");
+  for (const char* name : {"Отчёт.txt", "报告.txt", "notes 📄.txt"}) {
+    items.push_back(folder + "\\" + name);
+    MakeDatedFile(items.back(), "named", 2003, 9, 20);
+  }
+  ASSERT_EQ(S_OK, InvokeOn(items));
+  EXPECT_EQ(1, CountProcesses("snapcopy.exe")) << "one run for the whole selection";
+  ASSERT_TRUE(WaitUntilNoProcess("snapcopy.exe", 60000));
+  for (int n = 0; n < 3; ++n) EXPECT_TRUE(Exists(folder + "\\f" + std::to_string(n) + "-2003-09-20.txt")) << n;
+  EXPECT_EQ(Tree(folder + "\\Project"), Tree(folder + "\\Project-2003-09-20"));
+  for (const char* copy : {"Отчёт-2003-09-20.txt", "报告-2003-09-20.txt", "notes 📄-2003-09-20.txt"})
+    EXPECT_TRUE(ExistsByUnicodeName(folder + "\\" + copy)) << copy;
+
+  // Shift down as this thread saw it at the click.
+  BYTE keys[256] = {};
+  keys[VK_SHIFT] = keys[VK_LSHIFT] = 0x80;
+  SetKeyboardState(keys);
+  const HRESULT invoked = InvokeOn({items[0]});
+  keys[VK_SHIFT] = keys[VK_LSHIFT] = 0;
+  SetKeyboardState(keys);
+  ASSERT_EQ(S_OK, invoked);
+  HWND dialog = WaitForDialog("Enter New File Name", ProcessIdOf("snapcopy.exe"));
+  ASSERT_NE(nullptr, dialog) << "Shift at the click gave no name dialog";
+  EXPECT_EQ(folder + "\\f0-2003-09-20.txt", ControlText(dialog, IDC_NEW_NAME));
+  Click(dialog, IDCANCEL);
+  EXPECT_TRUE(WaitUntilNoProcess("snapcopy.exe", 30000));
+
+  EXPECT_EQ(E_INVALIDARG, InvokeOn({"::" + std::to_string(CSIDL_DRIVES)})) << "nothing to hand over";
+}
+
+// A server that cannot be started: Invoke says so, and shows nothing.
+TEST_F(MenuCommand, NoServerIsAnError) {
+  SetDropServer("\"C:\\windows\\no-such-program.exe\"");
+  const HRESULT result = InvokeOn(Files(1));
+  SetDropServer("\"C:\\windows\\snapcopy.exe\"");
+  EXPECT_TRUE(FAILED(result)) << std::hex << result;
+  EXPECT_EQ(0, CountFiles(folder) - 1) << "something was copied";
 }
 
 // Runs under strace (ctest sets KEEPSNAP_STRACE, wine-session.sh starts it):
