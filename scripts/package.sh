@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Packs a release: dist/keepsnap-VERSION-ARCH.zip with both programs, help.html
-# and uninstall.cmd, dist/keepsnap-VERSION-ARCH.msi (scripts/build-msi.sh) with
+# and uninstall.cmd (and, when signed, the Windows 11 menu's DLL and package), dist/keepsnap-VERSION-ARCH.msi (scripts/build-msi.sh) with
 # the same programs, and a SHA-256 list of the zip's files and the package
 # beside them. The same programs always give the same bytes: fixed times,
 # fixed order, no extra fields.
@@ -46,12 +46,26 @@ sign() {  # sign FILE: in place, with the credentials given
     { cat "$stage/.sign.log" >&2; echo "package: signing $(basename "$1") failed" >&2; exit 1; }
   mv "$1.signed" "$1"
 }
+files=(help.html snapcopy.exe snapsetup.exe uninstall.cmd)
 if [ ${#credentials[@]} -gt 0 ]; then
   # The installer's check too: msiexec runs it, and the package carries it.
   for program in snapcopy.exe snapsetup.exe settings_check.dll; do sign "$stage/$program"; done
+  # The Windows 11 menu: the x86_64 DLL (Windows 11 has no 32-bit Explorer)
+  # and its package, whose Publisher must be the certificate's subject.
+  cp "$root/build/win64/menu_command/keepsnap_menu.dll" "$stage/"
+  sign "$stage/keepsnap_menu.dll"
+  certificate=${KEEPSNAP_SIGN_CERT:-}
+  if [ -n "${KEEPSNAP_SIGN_PFX:-}" ]; then
+    certificate=$stage/.certificate.pem
+    openssl pkcs12 -in "$KEEPSNAP_SIGN_PFX" -nokeys -clcerts -passin "file:${stage}/.password" -out "$certificate" \
+      2>/dev/null || openssl pkcs12 -in "$KEEPSNAP_SIGN_PFX" -nokeys -clcerts -passin pass: -out "$certificate"
+  fi
+  python3 "$root/scripts/menu_package.py" pack "$stage/keepsnap-menu.msix" --certificate "$certificate"
+  sign "$stage/keepsnap-menu.msix"
+  rm -f "$stage/.certificate.pem"
+  files+=(keepsnap_menu.dll keepsnap-menu.msix)
 fi
 
-files=(help.html snapcopy.exe snapsetup.exe uninstall.cmd)
 chmod 0644 "$stage"/*
 TZ=UTC touch -d '2000-01-01 00:00:00' "$stage"/*
 mkdir -p "$out"
@@ -62,9 +76,10 @@ rm -f "$out/$name.msi"
 "$root/scripts/build-msi.sh" "$stage" "$KEEPSNAP_VERSION" "$out/$name.msi"
 if [ ${#credentials[@]} -gt 0 ]; then
   sign "$out/$name.msi"
-  echo "package: snapcopy.exe, snapsetup.exe and $name.msi signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
+  echo "package: snapcopy.exe, snapsetup.exe, keepsnap_menu.dll, keepsnap-menu.msix and $name.msi signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
 else
   echo "package: UNSIGNED release (no certificate given: set KEEPSNAP_SIGN_PFX, or KEEPSNAP_SIGN_KEY and KEEPSNAP_SIGN_CERT)" >&2
+  echo "package: no Windows 11 menu package in an UNSIGNED release: Windows registers only a signed one; the classic entry is there" >&2
 fi
 rm -f "$stage/.password" "$stage/.sign.log"
 (cd "$stage" && sha256sum "${files[@]}") >"$out/$name.sha256"

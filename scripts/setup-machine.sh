@@ -19,6 +19,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
 fi
+# Signing the Windows 11 menu's package (APPX) needs osslsigncode 2.7 or
+# later; Debian 12's main archive has 2.5, bookworm-backports a later one.
+osslsigncode_version=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9.]*\).*/\1/p')
+if ! printf '2.7\n%s\n' "$osslsigncode_version" | sort -V -C; then
+  echo "installing osslsigncode from bookworm-backports (Debian 12 has $osslsigncode_version; APPX needs 2.7)"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  echo 'deb http://deb.debian.org/debian bookworm-backports main' |
+    "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/keepsnap-backports.list >/dev/null
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q -t bookworm-backports osslsigncode
+  echo "osslsigncode: $(osslsigncode --version | head -n 1)"
+fi
 # A Japanese locale starts Wine with the double-byte ANSI code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   echo "generating the ja_JP.UTF-8 locale"

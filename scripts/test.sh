@@ -50,6 +50,14 @@ for arch in win32:i686 win64:x86_64; do
   done
 done
 
+# The Windows 11 menu's DLL exists for x86_64 alone.
+if python3 tests/build/check_program.py keepsnap_menu build/win64/menu_command/keepsnap_menu.dll x86_64 \
+     >"$log/check" 2>&1; then
+  passed=$((passed + 1)); tail -n 1 "$log/check"
+else
+  failed=$((failed + 1)); cat "$log/check"
+fi
+
 source scripts/product.sh
 if python3 tests/build/check_msi.py "dist/$(keepsnap_release_name win32).msi" "$KEEPSNAP_VERSION" >"$log/check" 2>&1; then
   passed=$((passed + 1)); tail -n 1 "$log/check"
@@ -83,6 +91,9 @@ fi
 
 echo "== fuzzing the code that takes outside input (15 s a target)"
 if tests/fuzz/run.sh 15; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
+echo "== the Windows 11 menu's package"
+if tests/build/menu_package.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 echo "== reproducible release"
 if tests/build/reproducible.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi

@@ -5,8 +5,11 @@ control, icon group 128, version, manifest), not as the .rc text says.
 
 Usage: check_program.py snapcopy|snapsetup PROGRAM.exe i686|x86_64
        check_program.py settings_check settings_check.dll i686|x86_64
+       check_program.py keepsnap_menu keepsnap_menu.dll x86_64
 The installer's check is a DLL that msiexec loads: machine, imports, the
-entry the package names, and that it loads nothing itself.
+entry the package names, and that it loads nothing itself. The Windows 11
+menu's DLL is loaded by Explorer's surrogate: x86_64 alone, system imports,
+exactly the two COM exports, and small.
 Prints one line per check; exits 1 if any failed.
 """
 import re
@@ -179,6 +182,21 @@ def check_installer_dll(header, exe):
     return 1 if failures else 0
 
 
+def check_menu_dll(header, exe):
+    characteristics = int(header.split('Characteristics 0x')[1].split()[0], 16)
+    check(characteristics & 0x2000 != 0, 'a DLL')
+    dlls = sorted(line.split()[-1].lower() for line in header.splitlines() if 'DLL Name:' in line)
+    check(set(dlls) <= KNOWN_DLLS, 'imports only system DLLs: ' + ' '.join(dlls))
+    table = header.split('[Ordinal/Name Pointer] Table', 1)[-1].split('\n\n', 1)[0]
+    exports = sorted(re.findall(r'\]\s+(\S+)', table))
+    check(exports == ['DllCanUnloadNow', 'DllGetClassObject'], 'exports exactly DllGetClassObject and DllCanUnloadNow: '
+          + ' '.join(exports))
+    size = len(open(exe, 'rb').read())
+    check(size < 128 * 1024, 'size %d bytes, under %d' % (size, 128 * 1024))
+    print('%s: %d checks failed' % (exe, len(failures)) if failures else 'keepsnap_menu: all checks passed')
+    return 1 if failures else 0
+
+
 def main():
     program, exe, arch = sys.argv[1:4]
     prefix = 'i686' if arch == 'i686' else 'x86_64'
@@ -190,6 +208,8 @@ def main():
     check('file format ' + fmt in header, 'PE machine ' + fmt)
     if program == 'settings_check':
         return check_installer_dll(header, exe)
+    if program == 'keepsnap_menu':
+        return check_menu_dll(header, exe)
     expected = DIALOGS[program]
     check('(Windows GUI)' in header, 'GUI subsystem')
     dlls = sorted(line.split()[-1].lower() for line in header.splitlines() if 'DLL Name:' in line)

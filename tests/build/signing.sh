@@ -27,7 +27,10 @@ list_names_release() {  # list_names_release DIR NAME
     fail "$2: the SHA-256 list names $(echo $got), the release holds $(echo $want)"
 }
 
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout key.pem -out cert.pem -subj "/CN=Keepsnap test signing" \
+# The subject the Windows 11 menu's package names as its Publisher, its
+# parts in the order openssl takes them, most general first.
+subject=$(awk -F', ' '{for (i = NF; i > 0; i--) printf "/%s", $i}' <<<"$KEEPSNAP_MENU_PUBLISHER")
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout key.pem -out cert.pem -subj "$subject" \
   -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
 openssl pkcs12 -export -inkey key.pem -in cert.pem -passout pass:test-only -out cert.pfx
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout tsa.key -out tsa.pem -subj "/CN=Keepsnap test timestamps" \
@@ -118,6 +121,19 @@ for release in win32:win32:pfx win64:win64-test:pair; do
       fail "$name/$exe: without its signature it differs from the unsigned build"
     rm -f stripped.exe
   done
+  # The Windows 11 menu: the x86_64 DLL and its package, signed; the
+  # package's own checks with the certificate's subject.
+  for exe in keepsnap_menu.dll keepsnap-menu.msix; do
+    if osslsigncode verify -CAfile cert.pem -TSA-CAfile tsa.pem -in "unpacked/$exe" >verify.txt 2>&1 &&
+       grep -q "Signature verification: ok" verify.txt; then
+      ok "$name/$exe: signature verified against the test certificate"
+    else
+      fail "$name/$exe: not verified"; cat verify.txt
+    fi
+  done
+  python3 "$root/scripts/menu_package.py" check unpacked/keepsnap-menu.msix --certificate cert.pem &&
+    ok "$name/keepsnap-menu.msix: block map, content types and manifest, Publisher the certificate's subject" ||
+    fail "$name/keepsnap-menu.msix: its checks"
   sed -n '/Signer.s certificate/,/Certificate expiration/p' verify.txt | grep -m1 -i "subject" | sed 's/^[[:space:]]*/     /' || true
 done
 
@@ -125,7 +141,8 @@ done
 env -u KEEPSNAP_SIGN_PFX -u KEEPSNAP_SIGN_KEY -u KEEPSNAP_SIGN_CERT \
   "$root/scripts/package.sh" "$root/build/win32" win32 "$work/unsigned" >/dev/null 2>said.txt
 rm -rf unpacked && mkdir unpacked && unzip -q "$work/unsigned/keepsnap-$KEEPSNAP_VERSION-win32.zip" -d unpacked
-if grep -q "UNSIGNED release" said.txt && ! osslsigncode verify -in unpacked/snapcopy.exe >/dev/null 2>&1 &&
+if grep -q "UNSIGNED release" said.txt && grep -q "no Windows 11 menu package" said.txt &&
+   [ ! -e unpacked/keepsnap-menu.msix ] && ! osslsigncode verify -in unpacked/snapcopy.exe >/dev/null 2>&1 &&
    cmp -s unpacked/snapcopy.exe "$root/build/win32/backup_command/snapcopy.exe"; then
   ok "no certificate: an unsigned release, said to be unsigned"
 else
