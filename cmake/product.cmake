@@ -9,7 +9,8 @@ foreach(_line IN LISTS _product_lines)
   set(${_name} "${_value}")
 endforeach()
 foreach(_name KEEPSNAP_MAKER KEEPSNAP_PRODUCT KEEPSNAP_VERSION KEEPSNAP_PUBLISHER KEEPSNAP_VERB KEEPSNAP_SETTINGS_KEY
-              KEEPSNAP_DROP_CLSID KEEPSNAP_MENU_CLSID KEEPSNAP_MENU_PACKAGE)
+              KEEPSNAP_DROP_CLSID KEEPSNAP_MENU_CLSID KEEPSNAP_MENU_PACKAGE
+              KEEPSNAP_MENU_PUBLISHER)
   if(NOT DEFINED ${_name})
     message(FATAL_ERROR "product.env does not give ${_name}")
   endif()

@@ -1,5 +1,7 @@
 #include "core/path_text.h"
 
+#include <cstring>
+
 namespace keepsnap {
 
 int LastIndexOf(const std::string& text, char c, const CodePage& cp) {
@@ -42,6 +44,28 @@ std::string WithoutTrailingSeparators(const std::string& path) {
   std::string trimmed = path;
   while (trimmed.size() > 1 && IsPathSeparator(trimmed.back())) trimmed.pop_back();
   return trimmed;
+}
+
+std::string FileUri(const std::string& utf8Path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  static const char kKept[] = "-._~!$&'()*+,;=:@/";
+  std::string path = utf8Path;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  // A share's server is the URI's host; a drive's path has none.
+  std::string uri = path.compare(0, 2, "//") == 0 ? "file:" : "file:///";
+  for (std::string::size_type i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (letterOrDigit || (c != 0 && c < 0x80 && std::strchr(kKept, c) != nullptr)) {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 0x0F];
+    }
+  }
+  return uri;
 }
 
 }  // namespace keepsnap

@@ -26,6 +26,12 @@ char FoldedAscii(char c);
 std::string FoldedName(const std::string& name);  // equal for names Windows takes as one
 bool SameName(const std::string& a, const std::string& b);
 
+// A full path in UTF-8 as a file: URI, as Windows' package manager takes
+// one: "C:\a b\Отчёт" gives "file:///C:/a%20b/%D0%9E...", a share
+// "\\server\share\x" gives "file://server/share/x"; every byte outside the
+// characters a URI's path may hold is percent-encoded.
+std::string FileUri(const std::string& utf8Path);
+
 // The folder itself or a path below it, as Windows compares names.
 bool SameOrBelow(const std::string& path, const std::string& folder);
 

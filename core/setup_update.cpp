@@ -82,6 +82,12 @@ bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPla
   return platform.CopyFileTo(source, target);
 }
 
+void RegisterMenuPackage(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
+  if (!haveOwnPath) return;
+  const int slash = LastIndexOf(ownPath, '\\', platform.AnsiCodePage());
+  if (slash > 0) platform.RegisterMenuPackage(ownPath.substr(0, slash));
+}
+
 std::string ContextMenuCommand(const std::string& windowsDirectory) {
   return "\"" + windowsDirectory + "\\" + kInstalledProgram + "\" \"%1\"";
 }
@@ -144,6 +150,7 @@ void ApplySettings(SetupView& view, SetupPlatform& platform) {
 
   const bool installed = InstallBackupCommand(haveOwnPath, ownPath, platform);
   const WriteOutcome menu = RegisterContextMenu(platform);
+  RegisterMenuPackage(haveOwnPath, ownPath, platform);
   const SavedSettings saved =
       SaveSettings(platform, choices.dateOrder, choices.separator, choices.dateSource, choices.folderName);
   view.ShowReport(FinalReport(saved, installed, menu));

@@ -57,6 +57,12 @@ class SetupPlatform : public SettingsSink {
   // that name (its default value for none) to the text.
   virtual WriteOutcome RegisterValue(const char* keyPath, const char* valueName, const std::string& text) = 0;
   virtual const CodePage& AnsiCodePage() = 0;
+  // Registers the Windows 11 menu's package that lies in the folder, with
+  // that folder (which holds snapcopy.exe) as its external location, for the
+  // user who runs the setup; nothing where there is no package or no
+  // Windows 11. Never part of the report: the classic entry is there either
+  // way.
+  virtual void RegisterMenuPackage(const std::string& folder) = 0;
 };
 
 // The eight report lines of the four settings, two per key.
@@ -91,6 +97,10 @@ WriteOutcome RegisterContextMenu(SetupPlatform& platform);
 
 // The text of the final box: headline, details, and every step's outcome.
 std::string FinalReport(const SavedSettings& saved, bool installed, const WriteOutcome& menu);
+
+// The Windows 11 menu's package, from the folder the setup runs from, as
+// the zip and the installer lay it out beside snapcopy.exe.
+void RegisterMenuPackage(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
 
 // What the Update button does.
 void ApplySettings(SetupView& view, SetupPlatform& platform);

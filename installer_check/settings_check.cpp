@@ -1,14 +1,18 @@
-// The installer's check of the settings given as properties, as a DLL
-// custom action: the same rules the setup keeps (core/settings.h), so that
-// a package never writes a value the setup could not have written. A script
-// action would need the script engine, which locked-down machines disable.
+// The installer's DLL custom actions. The check of the settings given as
+// properties: the same rules the setup keeps (core/settings.h), so that a
+// package never writes a value the setup could not have written. And, in the
+// signed release, the Windows 11 menu's package registered for the
+// installing user and removed again. A script action would need the script
+// engine, which locked-down machines disable.
 #include <windows.h>
 #include <msiquery.h>
 
 #include <string>
 
 #include "core/install_check.h"
+#include "core/path_text.h"
 #include "core/sized_read.h"
+#include "win32/menu_package.h"
 
 namespace {
 
@@ -33,6 +37,15 @@ std::string Property(MSIHANDLE install, const wchar_t* name) {
   return text;
 }
 
+// One line in the install's log.
+void Log(MSIHANDLE install, const std::string& line) {
+  const MSIHANDLE record = MsiCreateRecord(0);
+  if (record == 0) return;
+  MsiRecordSetStringA(record, 0, line.c_str());
+  MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
+  MsiCloseHandle(record);
+}
+
 }  // namespace
 
 // Leaves the reasons in KEEPSNAP_REFUSED, which the package's error action
@@ -46,5 +59,21 @@ extern "C" UINT __stdcall CheckSettings(MSIHANDLE install) {
   const std::string refusal = keepsnap::InstallRefusal(given, keepsnap::CodePage::Utf8());
   // The text is ASCII: the reasons name properties, not the values given.
   if (!refusal.empty()) MsiSetPropertyA(install, "KEEPSNAP_REFUSED", refusal.c_str());
+  return ERROR_SUCCESS;
+}
+
+// The Windows 11 menu's package, from the installed folder, for the user who
+// installs; whatever Windows answers (no trust in the signature, a policy,
+// an older Windows) is a line in the log, never a failed install: the
+// classic entry is there.
+extern "C" UINT __stdcall RegisterWindows11Menu(MSIHANDLE install) {
+  const std::string folder = keepsnap::WithoutTrailingSeparators(Property(install, L"INSTALLDIR"));
+  Log(install, keepsnap::MenuPackageOutcome(true, keepsnap::RegisterMenuPackage(folder)));
+  return ERROR_SUCCESS;
+}
+
+// And removed for that user before the files go.
+extern "C" UINT __stdcall RemoveWindows11Menu(MSIHANDLE install) {
+  Log(install, keepsnap::MenuPackageOutcome(false, keepsnap::RemoveMenuPackage()));
   return ERROR_SUCCESS;
 }

@@ -12,7 +12,8 @@
 #     built from the core's rules).
 #   build-msi.sh STAGE_DIR VERSION OUT.msi
 # STAGE_DIR holds snapcopy.exe, snapsetup.exe, help.html and the check's
-# settings_check.dll (signed already, if the release is). The product and package codes follow from the version, so
+# settings_check.dll (signed already, if the release is), and in a signed
+# release keepsnap_menu.dll and keepsnap-menu.msix. The product and package codes follow from the version, so
 # the same input gives the same tables.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +23,12 @@ code() { python3 -c 'import sys, uuid; print("{%s}" % str(uuid.uuid5(uuid.UUID("
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -p "$stage/snapcopy.exe" "$stage/snapsetup.exe" "$stage/help.html" "$stage/settings_check.dll" "$work/"
+# The Windows 11 menu comes with the signed release alone.
+menu_package=no
+if [ -f "$stage/keepsnap-menu.msix" ]; then
+  menu_package=yes
+  cp -p "$stage/keepsnap_menu.dll" "$stage/keepsnap-menu.msix" "$work/"
+fi
 cp "$root/resources/keepsnap.ico" "$work/"
 # The cabinet keeps each file's time: the icon's too, though it is no file of the package.
 touch -r "$stage/snapcopy.exe" "$work/keepsnap.ico"
@@ -32,6 +39,7 @@ fixed_time() { TZ=UTC faketime '2000-01-01 00:00:00' "$@"; }
 (cd "$work" && fixed_time wixl -a x86 -D Version="$version" -D ProductCode="$(code "product $version")" -D Programs=. -D Resources=. \
   -D Maker="$KEEPSNAP_MAKER" -D Product="$KEEPSNAP_PRODUCT" -D Publisher="$KEEPSNAP_PUBLISHER" \
   -D Verb="$KEEPSNAP_VERB" -D SettingsKey="$KEEPSNAP_SETTINGS_KEY" -D DropClsid="$KEEPSNAP_DROP_CLSID" \
+  -D MenuPackage=$menu_package \
   "$root/release/keepsnap.wxs" -o package.msi) \
   2> >(grep -v -e '^$' -e 'GLib-GObject-WARNING' >&2)
 
@@ -65,6 +73,17 @@ for table in InstallUISequence InstallExecuteSequence; do
   q "INSERT INTO $table (Action, Condition, Sequence) VALUES ('CheckSettings', 'NOT Installed', 20)"
   q "INSERT INTO $table (Action, Condition, Sequence) VALUES ('RefuseSettings', 'KEEPSNAP_REFUSED', 21)"
 done
+if [ "$menu_package" = yes ]; then
+  # The Windows 11 menu's package for the installing user: after the install
+  # is done (and after an earlier version went), and, on removal, before the
+  # files go; not when an upgrade removes the earlier version. Immediate DLL
+  # actions (1) run as that user; 64: their failure never fails the
+  # install. The action itself tells Windows 11 apart: Windows Installer's
+  # own version properties stop at Windows 8.1 for every package.
+  q "UPDATE CustomAction SET Type = 65 WHERE Action = 'RegisterMenu' OR Action = 'RemoveMenu'"
+  q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('RegisterMenu', 'NOT REMOVE~=\"ALL\"', 6700)"
+  q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('RemoveMenu', 'REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE', 3450)"
+fi
 fixed_time msibuild "$work/package.msi" "${sql[@]}"
 fixed_time msibuild "$work/package.msi" -s "$KEEPSNAP_MAKER $KEEPSNAP_PRODUCT $version" "$KEEPSNAP_PUBLISHER" "Intel;1033" "$(code "package $version")"
 cp "$work/package.msi" "$out"

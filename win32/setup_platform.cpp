@@ -4,6 +4,7 @@
 
 #include "core/sized_read.h"
 #include "win32/ansi_code_page.h"
+#include "win32/menu_package.h"
 #include "win32/registry_value.h"
 
 namespace keepsnap {
@@ -28,6 +29,15 @@ bool Win32SetupPlatform::WindowsDirectory(std::string* path) {
 
 bool Win32SetupPlatform::CopyFileTo(const std::string& source, const std::string& target) {
   return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+void Win32SetupPlatform::RegisterMenuPackage(const std::string& folder) {
+  // The programs' text is UTF-8 where Windows honours their manifest, which
+  // every Windows 11 does; elsewhere nothing is registered anyway.
+  if (GetACP() != CP_UTF8) return;
+  // Its outcome is no line of the report: where Windows refuses the package
+  // (no trust in its signature, a policy), the classic entry is there.
+  keepsnap::RegisterMenuPackage(folder);
 }
 
 WriteOutcome Win32SetupPlatform::RegisterValue(const char* keyPath, const char* valueName, const std::string& text) {

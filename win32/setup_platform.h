@@ -15,6 +15,7 @@ class Win32SetupPlatform : public SetupPlatform {
   WriteOutcome RegisterValue(const char* keyPath, const char* valueName, const std::string& text) override;
   WriteOutcome WriteSetting(const char* keyPath, const std::string& text) override;
   const CodePage& AnsiCodePage() override { return codePage_; }
+  void RegisterMenuPackage(const std::string& folder) override;
 
  private:
   RegistrySettings registry_;

@@ -172,7 +172,9 @@ def check_installer_dll(header, exe):
     data = open(exe, 'rb').read()
     named = set(n.decode().lower() for n in re.findall(rb'[A-Za-z0-9_.-]+\.dll', data))
     named |= set(n.decode('utf-16-le').lower() for n in re.findall(rb'(?:[A-Za-z0-9_.-]\0)+\.\0d\0l\0l\0', data))
-    loadable = KNOWN_DLLS | {'msi.dll', 'settings_check.dll', 'libgcc_s_dw2-1.dll'}
+    # The Windows Runtime's calls and the system's version are looked up in
+    # combase.dll and ntdll.dll, both system DLLs.
+    loadable = KNOWN_DLLS | {'msi.dll', 'settings_check.dll', 'libgcc_s_dw2-1.dll', 'combase.dll', 'ntdll.dll'}
     check(named <= loadable, 'names no DLL but system ones: %s' % ' '.join(sorted(named - loadable) or sorted(named)))
     check(' CheckSettings\n' in header.split('Export Name Pointer Table', 1)[-1] or
           '] CheckSettings\n' in header, 'exports CheckSettings, undecorated')

@@ -37,6 +37,22 @@ TEST(PathText, SameOrBelowAsWindowsCompares) {
 
 // Two runs on one file in two spellings must wait for each other: the lock's
 // name ignores the case of ASCII letters, and only that.
+// The folder handed to the package manager as a file: URI: a space, a
+// name in another script, a share, and the characters that would end a URI's
+// path or start an escape of their own.
+TEST(PathText, FileUriAsThePackageManagerTakesIt) {
+  const struct {
+    const char* path;
+    const char* uri;
+  } rows[] = {
+      {"C:\\Program Files (x86)\\Morvane\\Keepsnap", "file:///C:/Program%20Files%20(x86)/Morvane/Keepsnap"},
+      {"C:\\Docs\\\u041e\u0442\u0447\u0451\u0442", "file:///C:/Docs/%D0%9E%D1%82%D1%87%D1%91%D1%82"},
+      {"\\\\server\\share\\Keepsnap", "file://server/share/Keepsnap"},
+      {"C:\\100% #1?\\x", "file:///C:/100%25%20%231%3F/x"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.uri, FileUri(row.path)) << row.path;
+}
+
 TEST(TargetLock, OneLockPerTarget) {
   const std::string lock = TargetLockName("C:\\Docs\\Report-2003-09-20.txt");
   EXPECT_EQ(lock, TargetLockName("c:\\docs\\report-2003-09-20.TXT"));

@@ -71,6 +71,7 @@ class FakeSetupPlatform : public SetupPlatform {
     return it == settingOutcomes.end() ? WriteOutcome{true, true} : it->second;
   }
   const CodePage& AnsiCodePage() override { return cp; }
+  void RegisterMenuPackage(const std::string& folder) override { registered.push_back("menu package|" + folder); }
   bool WroteAnything() const { return !copies.empty() || !writes.empty() || !registered.empty(); }
 };
 
@@ -107,6 +108,9 @@ TEST(ApplySettings, ConfirmedUpdateWritesEverythingAndReports) {
       "Directory\\shell\\Morvane - Backup File(s) Ver 2.0|MultiSelectModel|Player",
       "*\\shell\\Morvane - Backup File(s) Ver 2.0\\DropTarget|CLSID|{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
       "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\DropTarget|CLSID|{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}",
+      // The Windows 11 menu's package, from the setup's own folder; no line
+      // of the report.
+      "menu package|C:\\Setup Files",
   };
   EXPECT_EQ(registered, platform.registered);
   EXPECT_EQ(std::string("Successfully updated Morvane Keepsnap\n\nDetails...\n") + kAllSaved +
@@ -263,6 +267,8 @@ TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
   ApplySettings(view, platform);
   EXPECT_TRUE(platform.copies.empty());
   EXPECT_NE(std::string::npos, view.report.find("\nError copying snapcopy.exe to the Windows directory"));
+  for (const std::string& value : platform.registered)
+    EXPECT_EQ(std::string::npos, value.find("menu package")) << "a package from a folder not known";
 
   FakeSetupPlatform noWindows;
   noWindows.windowsWorks = false;

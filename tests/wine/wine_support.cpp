@@ -126,6 +126,15 @@ std::string ReadNamed(HKEY root, const char* keyPath, const char* name, REGSAM v
   return result == ERROR_SUCCESS ? std::string(data) : std::string();
 }
 
+void StoreNamed(HKEY root, const char* keyPath, const char* name, const std::string& text) {
+  HKEY key;
+  Check(RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS,
+        std::string("RegCreateKeyEx ") + keyPath);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
 HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs) {
   CLSID drop;
   CLSIDFromString(&Wide(kDropClass)[0], &drop);

@@ -34,6 +34,7 @@ void StoreSettings(const char* mode, const char* separator, const char* toUse, c
 bool ReadDefault(HKEY root, const char* keyPath, DWORD* type, std::string* bytes);
 // A named string value, without its terminator, in the view given; empty if absent.
 std::string ReadNamed(HKEY root, const char* keyPath, const char* name, REGSAM view = 0);
+void StoreNamed(HKEY root, const char* keyPath, const char* name, const std::string& text);  // REG_SZ, native view
 bool KeyExists(HKEY root, const char* keyPath);
 void DeleteTree(HKEY root, const char* keyPath);
 
