@@ -6,6 +6,7 @@
 #include "menu_command/menu_command.h"
 
 #include <ocidl.h>
+#include <shlwapi.h>
 #include <shobjidl.h>
 
 #include "menu_command/dropped_data.h"
@@ -66,8 +67,9 @@ HRESULT Icon(LPWSTR* out) {
 }
 
 // Each item's file-system path, in order, for the caller to free with
-// FreePaths; false when one has none (a drive's or a library's place in the
-// shell, the Recycle Bin).
+// FreePaths; false when one has none (a library, the Recycle Bin, This PC)
+// or is a drive's or a share's root, which has no name to date, as the
+// classic entry is on files and folders alone.
 bool FileSystemPaths(IShellItemArray* items, LPWSTR** paths, DWORD* count) {
   if (paths != nullptr) *paths = nullptr;
   *count = 0;
@@ -86,6 +88,10 @@ bool FileSystemPaths(IShellItemArray* items, LPWSTR** paths, DWORD* count) {
     if (FAILED(item->GetAttributes(SFGAO_FILESYSTEM, &attributes)) || !(attributes & SFGAO_FILESYSTEM)) return false;
     LPWSTR path = nullptr;
     if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) return false;
+    if (PathIsRootW(path)) {
+      CoTaskMemFree(path);
+      return false;
+    }
     if (found != nullptr) {
       found[(*count)++] = path;
     } else {

@@ -533,7 +533,7 @@ class MenuCommand : public SnapcopyDrop {
 
 // What the menu shows: the verb's name, snapcopy.exe's icon from the folder
 // the DLL is in, the default flags; shown for files and folders, hidden for
-// anything with no file-system path.
+// anything with no file-system path and for a drive.
 TEST_F(MenuCommand, ShownForFilesAndFolders) {
   LPWSTR text = nullptr;
   ASSERT_EQ(S_OK, command->GetTitle(nullptr, &text));
@@ -554,6 +554,7 @@ TEST_F(MenuCommand, ShownForFilesAndFolders) {
   items.push_back("::" + std::to_string(CSIDL_DRIVES));
   EXPECT_EQ(static_cast<EXPCMDSTATE>(ECS_HIDDEN), StateFor(items));
   EXPECT_EQ(static_cast<EXPCMDSTATE>(ECS_HIDDEN), StateFor({"::" + std::to_string(CSIDL_BITBUCKET)}));
+  EXPECT_EQ(static_cast<EXPCMDSTATE>(ECS_HIDDEN), StateFor({"C:\\"})) << "a drive has no name to date";
 }
 
 // Invoke hands files, a folder and names in several scripts to the one
