@@ -130,12 +130,14 @@ measure() {
     (
       peak=0 pid=
       for _ in $(seq 2400); do
-        pid=$(pgrep -x snapcopy.exe | head -n 1)
+        # Finding none is no failure of this look: under pipefail it would
+        # end the subshell before it wrote anything.
+        pid=$(pgrep -x snapcopy.exe | head -n 1 || true)
         [ -n "$pid" ] && break
         sleep 0.05
       done
       while [ -n "$pid" ] && [ -r "/proc/$pid/status" ]; do
-        now=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null)
+        now=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
         [ -n "$now" ] && [ "$now" -gt "$peak" ] && peak=$now
         sleep 0.05
       done
@@ -143,7 +145,9 @@ measure() {
     ) &
     wine $loader "$drive" --drop "${sel}10000" keys >/dev/null
     wait
-    printf '%s ' "$(cat "$data_unix/peak-selection")"
+    # A figure that could not be had is "–", never an empty field that
+    # would shift every figure after it.
+    printf '%s ' "$(cat "$data_unix/peak-selection" 2>/dev/null || echo –)"
     # Peak resident memory in KiB of one run, the Wine processes as Linux sees them.
     peak_kib() {
       python3 -c 'import resource, subprocess, sys
