@@ -87,6 +87,20 @@ TEST(Release, SetupBackupUninstall) {
   EXPECT_TRUE(ReadFileBytes(folder + "\\Project-2003-09-20\\plan.txt", &planted) && planted == "plan")
       << "no backup of the folder through its menu entry";
 
+  // The signed release's Windows 11 menu, loaded from the release's folder
+  // as Explorer's surrogate loads it: its Invoke reaches the server the
+  // setup installed (on the i686 target, the x64 DLL and the 32-bit
+  // server, as on 64-bit Windows 11).
+  if (Exists(std::string(release) + "\\keepsnap_menu.dll")) {
+    MakeDatedFile(folder + "\\menu.txt", "menu", 2003, 9, 20);
+    MenuCommandDll menu(std::string(release) + "\\keepsnap_menu.dll");
+    ASSERT_NE(nullptr, menu.Command());
+    EXPECT_EQ(S_OK, menu.Invoke({folder + "\\menu.txt"}));
+    EXPECT_TRUE(WaitUntilNoProcess("snapcopy.exe", 30000));
+    EXPECT_TRUE(ReadFileBytes(folder + "\\menu-2003-09-20.txt", &planted) && planted == "menu")
+        << "no backup through the Windows 11 menu";
+  }
+
   const REGSAM view = ShippedTarget() ? KEY_WOW64_32KEY : 0;  // where a 32-bit setup's CLSID lands
   EXPECT_EQ("\"C:\\windows\\snapcopy.exe\"", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", view))
       << "the whole selection's server";

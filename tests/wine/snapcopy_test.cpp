@@ -464,70 +464,26 @@ TEST_F(SnapcopyDrop, NoDropEndsByItself) {
 // program, as on 64-bit Windows 11).
 class MenuCommand : public SnapcopyDrop {
  protected:
-  typedef HRESULT(STDAPICALLTYPE* GetClassObjectCall)(REFCLSID, REFIID, void**);
-  typedef HRESULT(STDAPICALLTYPE* CanUnloadCall)();
-
   void SetUp() override {
     SnapcopyDrop::SetUp();
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    dll = LoadLibraryA((BinDir() + "\\keepsnap_menu.dll").c_str());
-    ASSERT_NE(nullptr, dll);
-    const auto getClassObject = reinterpret_cast<GetClassObjectCall>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-    canUnload = reinterpret_cast<CanUnloadCall>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
-    ASSERT_TRUE(getClassObject != nullptr && canUnload != nullptr);
-    CLSID menuClass;
-    CLSIDFromString(L"{E1CF87D2-83D9-4158-9AA3-1AC8A494B096}", &menuClass);
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(S_OK, getClassObject(menuClass, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(&command)));
-    factory->Release();
+    menu.reset(new MenuCommandDll(BinDir() + "\\keepsnap_menu.dll"));
+    command = menu->Command();
+    ASSERT_NE(nullptr, command);
   }
   void TearDown() override {
-    if (command != nullptr) command->Release();
-    command = nullptr;
-    if (dll != nullptr) {
-      EXPECT_EQ(S_OK, canUnload()) << "something of the DLL is still held";
-      FreeLibrary(dll);
-    }
-    CoUninitialize();
-  }
-  // The shell's items for the paths (UTF-8); a path starting with "::" is a
-  // special folder with no file-system path, by its CSIDL number.
-  static IShellItemArray* Items(const std::vector<std::string>& paths) {
-    std::vector<LPITEMIDLIST> lists;
-    for (const std::string& path : paths) {
-      LPITEMIDLIST list = nullptr;
-      if (path.compare(0, 2, "::") == 0) {
-        SHGetSpecialFolderLocation(nullptr, std::atoi(path.c_str() + 2), &list);
-      } else {
-        SHParseDisplayName(Wide(path).c_str(), nullptr, &list, 0, nullptr);
-      }
-      if (list != nullptr) lists.push_back(list);
-    }
-    IShellItemArray* items = nullptr;
-    if (lists.size() == paths.size())
-      SHCreateShellItemArrayFromIDLists(static_cast<UINT>(lists.size()), const_cast<LPCITEMIDLIST*>(lists.data()),
-                                        &items);
-    for (LPITEMIDLIST list : lists) CoTaskMemFree(list);
-    return items;
+    menu->ReleaseCommand();
+    EXPECT_EQ(S_OK, menu->CanUnloadNow()) << "something of the DLL is still held";
+    menu.reset();
   }
   EXPCMDSTATE StateFor(const std::vector<std::string>& paths) {
-    IShellItemArray* items = Items(paths);
+    IShellItemArray* items = ShellItems(paths);
     EXPCMDSTATE state = ECS_DISABLED;
     EXPECT_EQ(S_OK, command->GetState(items, TRUE, &state));
     if (items != nullptr) items->Release();
     return state;
   }
-  HRESULT InvokeOn(const std::vector<std::string>& paths) {
-    IShellItemArray* items = Items(paths);
-    if (items == nullptr) return E_FAIL;
-    const HRESULT result = command->Invoke(items, nullptr);
-    items->Release();
-    return result;
-  }
-  HMODULE dll = nullptr;
-  CanUnloadCall canUnload = nullptr;
+  HRESULT InvokeOn(const std::vector<std::string>& paths) { return menu->Invoke(paths); }
+  std::unique_ptr<MenuCommandDll> menu;
   IExplorerCommand* command = nullptr;
 };
 
@@ -545,7 +501,7 @@ TEST_F(MenuCommand, ShownForFilesAndFolders) {
   EXPCMDFLAGS flags = ~0u;
   ASSERT_EQ(S_OK, command->GetFlags(&flags));
   EXPECT_EQ(static_cast<EXPCMDFLAGS>(ECF_DEFAULT), flags);
-  EXPECT_EQ(S_FALSE, canUnload()) << "the command is held";
+  EXPECT_EQ(S_FALSE, menu->CanUnloadNow()) << "the command is held";
 
   std::vector<std::string> items = Files(2);
   CreateDirectoryA((folder + "\\A").c_str(), nullptr);

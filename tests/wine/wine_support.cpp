@@ -181,6 +181,65 @@ HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dro
   return result;
 }
 
+IShellItemArray* ShellItems(const std::vector<std::string>& paths) {
+  std::vector<LPITEMIDLIST> lists;
+  for (const std::string& path : paths) {
+    LPITEMIDLIST list = nullptr;
+    if (path.compare(0, 2, "::") == 0) {
+      SHGetSpecialFolderLocation(nullptr, std::atoi(path.c_str() + 2), &list);
+    } else {
+      SHParseDisplayName(Wide(path).c_str(), nullptr, &list, 0, nullptr);
+    }
+    if (list != nullptr) lists.push_back(list);
+  }
+  IShellItemArray* items = nullptr;
+  if (lists.size() == paths.size())
+    SHCreateShellItemArrayFromIDLists(static_cast<UINT>(lists.size()), const_cast<LPCITEMIDLIST*>(lists.data()),
+                                      &items);
+  for (LPITEMIDLIST list : lists) CoTaskMemFree(list);
+  return items;
+}
+
+MenuCommandDll::MenuCommandDll(const std::string& dllPath) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  dll_ = LoadLibraryA(dllPath.c_str());
+  if (dll_ == nullptr) return;
+  typedef HRESULT(STDAPICALLTYPE * GetClassObjectCall)(REFCLSID, REFIID, void**);
+  const auto getClassObject =
+      reinterpret_cast<GetClassObjectCall>(reinterpret_cast<void*>(GetProcAddress(dll_, "DllGetClassObject")));
+  canUnload_ = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      reinterpret_cast<void*>(GetProcAddress(dll_, "DllCanUnloadNow")));
+  CLSID menuClass;
+  CLSIDFromString(&Wide(kMenuClass)[0], &menuClass);
+  IClassFactory* factory = nullptr;
+  if (getClassObject == nullptr ||
+      FAILED(getClassObject(menuClass, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+    return;
+  factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(&command_));
+  factory->Release();
+}
+
+MenuCommandDll::~MenuCommandDll() {
+  ReleaseCommand();
+  if (dll_ != nullptr) FreeLibrary(dll_);
+  CoUninitialize();
+}
+
+HRESULT MenuCommandDll::Invoke(const std::vector<std::string>& paths) {
+  IShellItemArray* items = ShellItems(paths);
+  if (items == nullptr || command_ == nullptr) return E_FAIL;
+  const HRESULT result = command_->Invoke(items, nullptr);
+  items->Release();
+  return result;
+}
+
+void MenuCommandDll::ReleaseCommand() {
+  if (command_ != nullptr) command_->Release();
+  command_ = nullptr;
+}
+
+HRESULT MenuCommandDll::CanUnloadNow() const { return canUnload_ != nullptr ? canUnload_() : E_FAIL; }
+
 namespace {
 
 template <typename Each>

@@ -3,6 +3,7 @@
 // processes and other programs' windows, all through plain Win32.
 
 #include <windows.h>
+#include <shobjidl.h>
 
 #include <map>
 #include <string>
@@ -18,6 +19,7 @@ const char kCommandKey[] = "*\\shell\\Morvane - Backup File(s) Ver 2.0\\command\
 const char kFolderCommandKey[] = "Directory\\shell\\Morvane - Backup File(s) Ver 2.0\\command\\";
 const char kDropClass[] = "{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}";
 const char kDropServerKey[] = "CLSID\\{4E1F4914-AE5F-41FB-A934-3DDA7ED21A15}\\LocalServer32";
+const char kMenuClass[] = "{E1CF87D2-83D9-4158-9AA3-1AC8A494B096}";  // the Windows 11 menu's command
 
 // The folder this test program runs from; the programs under test lie beside it.
 std::string BinDir();
@@ -68,6 +70,31 @@ bool ShippedTarget();
 // started by COM as a local server from the registry, then DragEnter and Drop
 // with the key state. Gives Drop's result, and how long Drop took.
 HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs = nullptr);
+
+// The shell's items for the paths (UTF-8); a path "::N" is the special
+// folder of CSIDL N, which has no file-system path. Null when one is not there.
+IShellItemArray* ShellItems(const std::vector<std::string>& paths);
+
+// The Windows 11 menu's command, loaded in process from its DLL as Explorer's
+// surrogate loads it (Wine cannot marshal IExplorerCommand), with COM started
+// on this thread for as long as this lives.
+class MenuCommandDll {
+ public:
+  explicit MenuCommandDll(const std::string& dllPath);
+  ~MenuCommandDll();
+  MenuCommandDll(const MenuCommandDll&) = delete;
+  MenuCommandDll& operator=(const MenuCommandDll&) = delete;
+
+  IExplorerCommand* Command() const { return command_; }  // null when the DLL or its class could not be had
+  HRESULT Invoke(const std::vector<std::string>& paths);  // E_FAIL when the items could not be made
+  void ReleaseCommand();
+  HRESULT CanUnloadNow() const;
+
+ private:
+  HMODULE dll_ = nullptr;
+  IExplorerCommand* command_ = nullptr;
+  HRESULT(STDAPICALLTYPE* canUnload_)() = nullptr;
+};
 // The running processes of that program file name, and the id of one.
 int CountProcesses(const char* exe);
 DWORD ProcessIdOf(const char* exe, DWORD ms = 10000);
