@@ -17,30 +17,17 @@ bool IsDroppedNames(const FORMATETC* format) {
          (format->tymed & TYMED_HGLOBAL) != 0;
 }
 
-class DroppedData : public IDataObject, public OnProcessHeap {
+class DroppedData : public IDataObject, public DllObject {
  public:
-  DroppedData(HGLOBAL block, SIZE_T size) : block_(block), size_(size) { ObjectMade(); }
-  virtual ~DroppedData() {
-    GlobalFree(block_);
-    ObjectGone();
-  }
+  DroppedData(HGLOBAL block, SIZE_T size) : block_(block), size_(size) {}
+  ~DroppedData() override { GlobalFree(block_); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDataObject)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IDataObject*>(this);
-    AddRef();
-    return S_OK;
+    const bool mine = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject);
+    return Answer(mine ? static_cast<IDataObject*>(this) : nullptr, out);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&count_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&count_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Referenced(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Unreferenced(); }
 
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (medium == nullptr) return E_POINTER;
@@ -76,7 +63,6 @@ class DroppedData : public IDataObject, public OnProcessHeap {
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  private:
-  volatile LONG count_ = 1;
   const HGLOBAL block_;  // this object's own
   const SIZE_T size_;
 };

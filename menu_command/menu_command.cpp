@@ -125,30 +125,19 @@ HRESULT HandOver(const LPWSTR* paths, DWORD count, DWORD keyState) {
   return target->Drop(data.Get(), keyState, point, &effect);
 }
 
-class MenuCommand : public IExplorerCommand, public IObjectWithSite, public OnProcessHeap {
+class MenuCommand : public IExplorerCommand, public IObjectWithSite, public DllObject {
  public:
-  MenuCommand() { ObjectMade(); }
-  virtual ~MenuCommand() { ObjectGone(); }
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
+    IUnknown* as = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IExplorerCommand)) {
-      *out = static_cast<IExplorerCommand*>(this);
+      as = static_cast<IExplorerCommand*>(this);
     } else if (IsEqualIID(iid, IID_IObjectWithSite)) {
-      *out = static_cast<IObjectWithSite*>(this);
-    } else {
-      *out = nullptr;
-      return E_NOINTERFACE;
+      as = static_cast<IObjectWithSite*>(this);
     }
-    AddRef();
-    return S_OK;
+    return Answer(as, out);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&count_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&count_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Referenced(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Unreferenced(); }
 
   HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray*, LPWSTR* name) override { return Title(name); }
   HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override { return Icon(icon); }
@@ -204,7 +193,6 @@ class MenuCommand : public IExplorerCommand, public IObjectWithSite, public OnPr
   }
 
  private:
-  volatile LONG count_ = 1;
   ComPtr<IUnknown> site_;  // held from SetSite until the next, or until this goes
 };
 

@@ -16,27 +16,14 @@ namespace {
 HMODULE module = nullptr;
 volatile LONG liveObjects = 0;
 
-class Factory : public IClassFactory, public OnProcessHeap {
+class Factory : public IClassFactory, public DllObject {
  public:
-  Factory() { ObjectMade(); }
-  virtual ~Factory() { ObjectGone(); }
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
+    const bool mine = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory);
+    return Answer(mine ? static_cast<IClassFactory*>(this) : nullptr, out);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&count_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&count_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Referenced(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Unreferenced(); }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -51,9 +38,6 @@ class Factory : public IClassFactory, public OnProcessHeap {
     }
     return S_OK;
   }
-
- private:
-  volatile LONG count_ = 1;
 };
 
 }  // namespace
