@@ -14,6 +14,10 @@
 # (tests/bench/copy_tree.cpp), built once as it is and once reading the held
 # keys first, as snapcopy does: 2,000 files of 4 KiB in 40 folders, and
 # 256 MiB in 4 files; and its peak memory on a tree of 20,000 entries.
+# Selections handed over through the verb's DropTarget are timed against a
+# command line started for each item, against the tree floor, and against a
+# bare COM server handed the same selection the same way
+# (tests/bench/drop_floor.cpp), which shows what COM itself costs here.
 # Where the kernel runs no 32-bit code (scripts/setup-machine.sh exits 3) only
 # the x86_64 build is measured, and the table says so.
 # Prints a Markdown table. Not a test: figures belong to the machine they
@@ -81,7 +85,7 @@ measure() {
        "$build/tests/bench/copy_only.exe" "$build/tests/bench/copy_with_keys.exe" \
        "$build/tests/bench/copy_and_flush.exe" "$build/tests/bench/copy_keys_and_flush.exe" \
        "$build/tests/bench/copy_tree.exe" "$build/tests/bench/copy_tree_with_keys.exe" \
-       "$build/tests/bench/copy_tree_flush_last.exe" "$driver" "$win/"
+       "$build/tests/bench/copy_tree_flush_last.exe" "$build/tests/bench/drop_floor.exe" "$driver" "$win/"
     # The settings the setup starts with: year first, no separator, file date.
     for pair in date_mode:0 date_separator:0 date_to_use:0 backup_folder:backup; do
       wine $loader reg add "HKLM\\$KEEPSNAP_SETTINGS_KEY\\${pair%%:*}" /ve /d "${pair#*:}" /reg:32 /f >/dev/null
@@ -89,6 +93,9 @@ measure() {
     # The class of the verb's DropTarget, served by the installed program.
     wine $loader reg add "HKLM\\Software\\Classes\\CLSID\\$KEEPSNAP_DROP_CLSID\\LocalServer32" /ve \
       /d '"C:\windows\snapcopy.exe"' /f >/dev/null
+    # And the bare server that stands for COM's own part (drop_floor.cpp).
+    wine $loader reg add 'HKLM\Software\Classes\CLSID\{8A85132E-D3F8-4533-9666-BE311E59357C}\LocalServer32' /ve \
+      /d '"C:\windows\drop_floor.exe"' /f >/dev/null
     data=$WINEPREFIX/drive_c/bench
     mkdir -p "$data"
     cp "$data_unix/small.dat" "$data_unix/large.dat" "$data/"
@@ -119,13 +126,16 @@ measure() {
     # A selection through the DropTarget against a command line started for
     # each item at once, as the shell starts them; one file either way; 1,000
     # files (into the backup folder) against the tree floor over the same.
+    # Each also against the bare COM server, handed the same selection the
+    # same way: what COM itself costs under this Wine.
     local sel='C:\bench\sel' drive='C:\windows\bench_driver.exe'
     time_programs "$small_runs" "${sel}15\file1-20030920.dat" "$drive --drop ${sel}15" \
-      "${sel}15\file1-20030920.dat" "$drive --starts ${sel}15"
+      "${sel}15\file1-20030920.dat" "$drive --starts ${sel}15" "${sel}15\floor" "$drive --drop-floor ${sel}15"
     time_programs "$small_runs" "${sel}1\file1-20030920.dat" "$drive --drop ${sel}1" \
-      "${sel}1\file1-20030920.dat" "$drive --starts ${sel}1"
+      "${sel}1\file1-20030920.dat" "$drive --starts ${sel}1" "${sel}1\floor" "$drive --drop-floor ${sel}1"
     time_programs "$large_runs" "${sel}1000\backup" "$drive --drop ${sel}1000 keys" \
-      "${sel}1000-floor.keys.bak" "copy_tree_with_keys.exe ${sel}1000-floor"
+      "${sel}1000-floor.keys.bak" "copy_tree_with_keys.exe ${sel}1000-floor" \
+      "${sel}1000\floor" "$drive --drop-floor ${sel}1000"
     # The server's peak, as Linux sees its process: COM starts it, not this.
     (
       peak=0 pid=
@@ -181,13 +191,15 @@ print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, end=" ")' "$@"
 # large: snapcopy, copy and flush, CopyFileA only, keys, copy and flush, then
 # the three ratios; then the two trees: snapcopy, the floor that reads the
 # keys, the floor as it is, the floor that reads the keys and flushes every
-# copy last, then the three ratios; then the selections: 15 files dropped
-# and started, 1 file the same, 1,000 files dropped and the tree floor, each
-# pair's ratio, and the peak of the run for 10,000 items; then the peak memory
+# copy last, then the three ratios; then the selections: 15 files dropped,
+# started and dropped on the bare server, 1 file the same, 1,000 files
+# dropped, the tree floor and the bare server, each one's two ratios, and the
+# peak of the run for 10,000 items; then the peak memory
 # figures, the tree of 20,000 entries last but for the setup.
 fields='s sf sk rf rf1 rf3 rk rk1 rk3 l lfl lf lkf rfl rfl1 rfl3 rlf rlf1 rlf3 rkf rkf1 rkf3
   t tk tf tl rtk rtk1 rtk3 rt rt1 rt3 rtl rtl1 rtl3 b bk bf bl rbk rbk1 rbk3 rb rb1 rb3 rbl rbl1 rbl3
-  d15 s15 rd15 rd151 rd153 d1 s1 rd1 rd11 rd13 d1k f1k rd1k rd1k1 rd1k3 pd
+  d15 s15 c15 rd15 rd151 rd153 rc15 rc151 rc153 d1 s1 c1 rd1 rd11 rd13 rc1 rc11 rc13
+  d1k f1k c1k rd1k rd1k1 rd1k3 rc1k rc1k1 rc1k3 pd
   ps psf pl plf pw pset'
 read -r $(for f in $fields; do printf 'x_%s ' "$f"; done) < <(measure x86_64 wine8 build/win64)
 if [ "$i686" = yes ]; then
@@ -258,10 +270,16 @@ each turn, given as the median over the turns with the middle half of them.
 |---|---|---|---|---|---|
 | 15 files of 4 KiB, against 15 command-line starts at once | x86_64 | $x_d15 ms | $x_s15 ms | $(spread "$x_rd15" "$x_rd151" "$x_rd153") | ≤ 0.35 |
 | 15 files of 4 KiB, against 15 command-line starts at once | i686 (shipped) | $i_d15 ms | $i_s15 ms | $(spread "$i_rd15" "$i_rd151" "$i_rd153") | ≤ 0.35 |
+| 15 files of 4 KiB, against the bare COM server | x86_64 | $x_d15 ms | $x_c15 ms | $(spread "$x_rc15" "$x_rc151" "$x_rc153") | |
+| 15 files of 4 KiB, against the bare COM server | i686 (shipped) | $i_d15 ms | $i_c15 ms | $(spread "$i_rc15" "$i_rc151" "$i_rc153") | |
 | 1 file of 4 KiB, against one command-line start | x86_64 | $x_d1 ms | $x_s1 ms | $(spread "$x_rd1" "$x_rd11" "$x_rd13") | ≤ 1.25 |
 | 1 file of 4 KiB, against one command-line start | i686 (shipped) | $i_d1 ms | $i_s1 ms | $(spread "$i_rd1" "$i_rd11" "$i_rd13") | ≤ 1.25 |
+| 1 file of 4 KiB, against the bare COM server | x86_64 | $x_d1 ms | $x_c1 ms | $(spread "$x_rc1" "$x_rc11" "$x_rc13") | |
+| 1 file of 4 KiB, against the bare COM server | i686 (shipped) | $i_d1 ms | $i_c1 ms | $(spread "$i_rc1" "$i_rc11" "$i_rc13") | |
 | 1,000 files of 4 KiB, against the tree floor over the same files | x86_64 | $x_d1k ms | $x_f1k ms | $(spread "$x_rd1k" "$x_rd1k1" "$x_rd1k3") | ≤ 1.25 |
 | 1,000 files of 4 KiB, against the tree floor over the same files | i686 (shipped) | $i_d1k ms | $i_f1k ms | $(spread "$i_rd1k" "$i_rd1k1" "$i_rd1k3") | ≤ 1.25 |
+| 1,000 files of 4 KiB, against the bare COM server | x86_64 | $x_d1k ms | $x_c1k ms | $(spread "$x_rc1k" "$x_rc1k1" "$x_rc1k3") | |
+| 1,000 files of 4 KiB, against the bare COM server | i686 (shipped) | $i_d1k ms | $i_c1k ms | $(spread "$i_rc1k" "$i_rc1k1" "$i_rc1k3") | |
 | peak memory of the run for 10,000 items (goal under 40960 KiB) | x86_64 | $x_pd KiB | | | |
 | peak memory of the run for 10,000 items (goal under 40960 KiB) | i686 (shipped) | $i_pd KiB | | | |
 

@@ -7,6 +7,9 @@
 //                                    hands a selection (with "keys", Shift and
 //                                    ` held: into the backup folder), and waits
 //                                    for the one run to end
+//   bench_driver --drop-floor FOLDER
+//                                    the same, to the benchmark's bare COM
+//                                    server (drop_floor.cpp), and waits for it
 //   bench_driver --starts FOLDER     starts snapcopy.exe for each of them at
 //                                    once, as the shell starts a command-line
 //                                    verb for each item, and waits for all
@@ -107,19 +110,23 @@ std::vector<std::string> Selection(const std::string& folder) {
   return items;
 }
 
-int DropSelection(const std::string& folder, bool keys) {
+// The benchmark's bare server (drop_floor.cpp), registered by the script.
+const char kFloorClass[] = "{8A85132E-D3F8-4533-9666-BE311E59357C}";
+
+int DropSelection(const std::string& folder, bool keys, bool floor) {
   INPUT folderKey = {};
   folderKey.type = INPUT_KEYBOARD;
   folderKey.ki.wVk = VK_OEM_3;
   if (keys) SendInput(1, &folderKey, sizeof folderKey);
-  const HRESULT dropped = winetest::DropOn(Selection(folder), MK_LBUTTON | (keys ? MK_SHIFT : 0));
+  const HRESULT dropped = winetest::DropOn(Selection(folder), MK_LBUTTON | (keys ? MK_SHIFT : 0), nullptr,
+                                           floor ? kFloorClass : winetest::kDropClass);
   folderKey.ki.dwFlags = KEYEVENTF_KEYUP;
   if (keys) SendInput(1, &folderKey, sizeof folderKey);
   if (FAILED(dropped)) {
     std::fprintf(stderr, "the drop failed: %#lx\n", static_cast<unsigned long>(dropped));
     return 1;
   }
-  return winetest::WaitUntilNoProcess("snapcopy.exe", 600000) ? 0 : 1;
+  return winetest::WaitUntilNoProcess(floor ? "drop_floor.exe" : "snapcopy.exe", 600000) ? 0 : 1;
 }
 
 int StartEach(const std::string& folder) {
@@ -145,7 +152,8 @@ int StartEach(const std::string& folder) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--cancel") == 0) return CancelDialog(argv[2]);
   if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--drop") == 0)
-    return DropSelection(argv[2], argc == 4 && std::strcmp(argv[3], "keys") == 0);
+    return DropSelection(argv[2], argc == 4 && std::strcmp(argv[3], "keys") == 0, false);
+  if (argc == 3 && std::strcmp(argv[1], "--drop-floor") == 0) return DropSelection(argv[2], false, true);
   if (argc == 3 && std::strcmp(argv[1], "--starts") == 0) return StartEach(argv[2]);
   if (argc < 4 || argc % 2 != 0) {
     std::fprintf(stderr, "usage: bench_driver RUNS TARGET COMMAND [TARGET COMMAND ...]\n");

@@ -135,9 +135,9 @@ void StoreNamed(HKEY root, const char* keyPath, const char* name, const std::str
   RegCloseKey(key);
 }
 
-HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs) {
+HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs, const char* dropClass) {
   CLSID drop;
-  CLSIDFromString(&Wide(kDropClass)[0], &drop);
+  CLSIDFromString(&Wide(dropClass)[0], &drop);
   const std::string folder = items.at(0).substr(0, items[0].rfind('\\'));
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   HRESULT result = E_FAIL;

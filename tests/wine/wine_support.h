@@ -68,8 +68,10 @@ bool ShippedTarget();
 // Plays Explorer's part for the verb's DropTarget: a data object for the
 // items (full paths in one folder) from the folder's IShellFolder, the class
 // started by COM as a local server from the registry, then DragEnter and Drop
-// with the key state. Gives Drop's result, and how long Drop took.
-HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs = nullptr);
+// with the key state. Gives Drop's result, and how long Drop took. Another
+// class (the benchmark's floor) may stand in for the verb's.
+HRESULT DropOn(const std::vector<std::string>& items, DWORD keyState, DWORD* dropMs = nullptr,
+               const char* dropClass = kDropClass);
 
 // The shell's items for the paths (UTF-8); a path "::N" is the special
 // folder of CSIDL N, which has no file-system path. Null when one is not there.
