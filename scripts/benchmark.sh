@@ -94,8 +94,7 @@ measure() {
     wine $loader reg add "HKLM\\Software\\Classes\\CLSID\\$KEEPSNAP_DROP_CLSID\\LocalServer32" /ve \
       /d '"C:\windows\snapcopy.exe"' /f >/dev/null
     # And the bare server that stands for COM's own part (drop_floor.cpp).
-    wine $loader reg add 'HKLM\Software\Classes\CLSID\{8A85132E-D3F8-4533-9666-BE311E59357C}\LocalServer32' /ve \
-      /d '"C:\windows\drop_floor.exe"' /f >/dev/null
+    wine $loader 'C:\windows\drop_floor.exe' /RegServer
     data=$WINEPREFIX/drive_c/bench
     mkdir -p "$data"
     cp "$data_unix/small.dat" "$data_unix/large.dat" "$data/"

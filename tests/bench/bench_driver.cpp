@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/drop_floor.h"
 #include "tests/wine/wine_support.h"
 
 namespace {
@@ -109,9 +110,6 @@ std::vector<std::string> Selection(const std::string& folder) {
   FindClose(search);
   return items;
 }
-
-// The benchmark's bare server (drop_floor.cpp), registered by the script.
-const char kFloorClass[] = "{8A85132E-D3F8-4533-9666-BE311E59357C}";
 
 int DropSelection(const std::string& folder, bool keys, bool floor) {
   INPUT folderKey = {};

@@ -4,7 +4,10 @@
 // copies and flushes each into a folder "floor" beside them, with nothing
 // else a backup does: no names, no dates, no temporaries, no window. What it
 // costs beyond the tree floor is COM's own: the start through the registry,
-// the activation's wait and the hand-over.
+// the activation's wait and the hand-over. "drop_floor.exe /RegServer"
+// registers it, as a local server registers itself.
+#include "tests/bench/drop_floor.h"
+
 #include <windows.h>
 
 #include <objbase.h>
@@ -12,9 +15,6 @@
 
 #include <string>
 #include <vector>
-
-// Registered for the benchmark only (scripts/benchmark.sh).
-static const CLSID kFloorClass = {0x8a85132e, 0xd3f8, 0x4533, {0x96, 0x66, 0xbe, 0x31, 0x1e, 0x59, 0x35, 0x7c}};
 
 namespace {
 
@@ -78,13 +78,37 @@ bool Flush(const std::wstring& path) {
   return flushed;
 }
 
+// LocalServer32 for the class: this program's own path, quoted, in the
+// 64-bit view, where the 64-bit driver (as 64-bit Explorer) looks, also
+// when this is the i686 build.
+int Register() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return 1;
+  const std::string command = std::string("\"") + path + "\"";
+  const std::string name = std::string("Software\\Classes\\CLSID\\") + kFloorClass + "\\LocalServer32";
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
+    return 1;
+  const LONG set = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                  static_cast<DWORD>(command.size() + 1));
+  RegCloseKey(key);
+  return set == ERROR_SUCCESS ? 0 : 1;
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
+  if (lstrcmpiA(line, "/RegServer") == 0) return Register();
+  CLSID floorClass;
+  wchar_t classText[40];
+  MultiByteToWideChar(CP_ACP, 0, kFloorClass, -1, classText, 40);
+  if (FAILED(CLSIDFromString(classText, &floorClass))) return 1;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   Floor floor;
   DWORD cookie = 0;
-  if (FAILED(CoRegisterClassObject(kFloorClass, static_cast<IClassFactory*>(&floor), CLSCTX_LOCAL_SERVER,
+  if (FAILED(CoRegisterClassObject(floorClass, static_cast<IClassFactory*>(&floor), CLSCTX_LOCAL_SERVER,
                                    REGCLS_SINGLEUSE, &cookie)))
     return 2;
   MSG message;
