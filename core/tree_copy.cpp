@@ -9,11 +9,6 @@ namespace keepsnap {
 
 namespace {
 
-bool IsLeftover(const std::string& name) {
-  const std::string tail = ".keepsnap";
-  return name.size() > tail.size() && name[0] == '~' && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 bool Exists(FileSystem& files, const std::string& path, unsigned* attributes = nullptr) {
   unsigned found = 0;
   if (!files.Attributes(path, &found)) return false;
@@ -81,7 +76,7 @@ bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan) {
     entries.clear();
     if (!files.List(JoinPath(root, relative), &entries)) return false;
     for (const FileEntry& entry : entries) {
-      if ((entry.attributes & kLinkAttribute) || IsLeftover(entry.name)) continue;
+      if ((entry.attributes & kLinkAttribute) || IsLeftoverName(entry.name)) continue;
       const PlannedEntry planned = {relative.empty() ? entry.name : JoinPath(relative, entry.name), entry.attributes,
                                     entry.size, entry.lastWrite};
       if (entry.attributes & kFolderAttribute) {
@@ -93,10 +88,6 @@ bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan) {
     }
   }
   return true;
-}
-
-std::string AsideNameFor(const std::string& target, const CodePage& cp) {
-  return TemporaryNameFor(target, cp) + "-earlier";
 }
 
 CopyOutcome CopyTreeWholeOrNothing(const std::string& source, const std::string& target, const TreePlan& plan,

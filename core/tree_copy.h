@@ -5,6 +5,7 @@
 
 #include "core/code_page.h"
 #include "core/file_system.h"
+#include "core/leftover_names.h"
 
 namespace keepsnap {
 
@@ -33,13 +34,9 @@ struct TreePlan {
 FileTime TreeDateTime(const TreePlan& plan);
 
 // Walks the tree below the root. Links are not followed, so a link to a
-// parent can never loop, and the tree's own leftovers (~*.keepsnap) are left
-// out. False when the root or any folder of it cannot be listed.
+// parent can never loop, and every leftover of a backup (IsLeftoverName)
+// is left out: a child's partial copy, or its earlier copy moved aside. False when the root or any folder of it cannot be listed.
 bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan);
-
-// Where an earlier copy waits while the new one takes its name:
-// "~" + its name + ".keepsnap-earlier", beside it.
-std::string AsideNameFor(const std::string& target, const CodePage& cp);
 
 // Copies the planned tree so that the target's name holds the earlier copy,
 // whole, or the new one, whole, or (killed between the two renames) nothing,

@@ -5,18 +5,6 @@
 
 namespace keepsnap {
 
-std::string TemporaryNameFor(const std::string& target, const CodePage& cp) {
-  // "C:name" is a name in drive C's current folder.
-  std::string::size_type nameAt = 0;
-  const int last = LastSeparator(target, cp);
-  if (last >= 0) {
-    nameAt = static_cast<std::string::size_type>(last) + 1;
-  } else if (target.size() >= 2 && target[1] == ':') {
-    nameAt = 2;
-  }
-  return target.substr(0, nameAt) + "~" + target.substr(nameAt) + ".keepsnap";
-}
-
 CopyOutcome CopyWholeOrNothing(const std::string& source, const std::string& target, const std::string& label,
                                const CodePage& cp, FileSystem& files) {
   unsigned original = 0, existing = 0;

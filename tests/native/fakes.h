@@ -49,8 +49,8 @@ class FakeFiles : public FileSystem {
   };
   std::map<std::string, Node> nodes;
   // What fails, ";" between two: "copy" or "copy <source>" (a part
-  // written), "cancel" or "cancel <source>", "short" (reported done), "plain" (copies come without
-  // their source's attributes, as in Wine 10), "flush", "attributes",
+  // written), "cancel" or "cancel <source>", "short" (reported done), "plain" (copies keep only
+  // their source's read-only bit, as in Wine 10), "flush", "attributes",
   // "replace", "rename <from>", "list", "open" (no file opens), "date" (no
   // file time), "long" (no long form).
   std::string fails;
@@ -182,7 +182,7 @@ class FakeFiles : public FileSystem {
     Change();
     Node made = nodes[source];
     if (hide) made.attributes |= kHiddenAttribute;
-    if (Failing("plain")) made.attributes = 32;  // FILE_ATTRIBUTE_ARCHIVE
+    if (Failing("plain")) made.attributes = 32 | (made.attributes & kReadOnlyAttribute);  // ARCHIVE, as Wine 10
     const bool broken = Failing("copy") || Failing("copy " + source);
     const bool cancelled = Failing("cancel") || Failing("cancel " + source);
     if (broken || cancelled) made.body.resize(made.body.size() / 3);  // a part written

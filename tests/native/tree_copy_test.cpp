@@ -16,9 +16,10 @@ const char kProjectCopy[] = "C:\\Docs\\Project-2003-09-20";
 const char kProjectTemporary[] = "C:\\Docs\\~Project-2003-09-20.keepsnap";
 const char kProjectAside[] = "C:\\Docs\\~Project-2003-09-20.keepsnap-earlier";
 
-// The source: nested and empty folders, a hidden file, a read-only folder,
-// a link that is not followed and a leftover of the tree's own that is
-// skipped.
+// The source: nested and empty folders, a hidden file, a system file, a
+// read-only folder, a link that is not followed, leftovers of the tree's own
+// that are skipped (a partial copy, and a child's earlier copy moved aside,
+// a whole old tree) and the user's own file that only ends as they do.
 void MakeProject(FakeFiles* t) {
   t->Folder("C:\\Docs");
   t->Folder(kProject);
@@ -29,11 +30,16 @@ void MakeProject(FakeFiles* t) {
   t->File("C:\\Docs\\Project\\src\\.hidden", "h");
   t->nodes["C:\\Docs\\Project\\src\\.hidden"].attributes = kHiddenAttribute;
   t->Folder("C:\\Docs\\Project\\up", kFolderAttribute | 0x400);
+  t->File("C:\\Docs\\Project\\src\\boot.ini", "s", kSystemAttribute);
   t->File("C:\\Docs\\Project\\~old.txt.keepsnap", "leftover");
+  t->Folder("C:\\Docs\\Project\\~Child-2003-09-20.keepsnap-earlier", kFolderAttribute | kHiddenAttribute);
+  t->File("C:\\Docs\\Project\\~Child-2003-09-20.keepsnap-earlier\\old.txt", "a whole old backup");
+  t->File("C:\\Docs\\Project\\data.keepsnap", "mine");
 }
 
 const std::map<std::string, std::string> kProjectCopied = {
-    {"plan.txt", "plan, new"}, {"src", "/"}, {"src\\main.c", "int main;"}, {"src\\empty", "/"}, {"src\\.hidden", "h"}};
+    {"plan.txt", "plan, new"}, {"data.keepsnap", "mine"}, {"src", "/"},         {"src\\main.c", "int main;"},
+    {"src\\empty", "/"},       {"src\\.hidden", "h"},      {"src\\boot.ini", "s"}};
 
 // What a walk finds: links and the tree's own leftovers left out, parents
 // before their children, the newest file's time, the bytes in all.
@@ -42,8 +48,11 @@ TEST(CopyTreeWholeOrNothing, PlanLeavesOutLinksAndLeftovers) {
   MakeProject(&t);
   TreePlan plan;
   ASSERT_TRUE(PlanTree(kProject, t, &plan));
-  const std::vector<std::pair<std::string, unsigned>> files = {
-      {"plan.txt", 32}, {"src\\.hidden", kHiddenAttribute}, {"src\\main.c", 32}};
+  const std::vector<std::pair<std::string, unsigned>> files = {{"data.keepsnap", 32},
+                                                               {"plan.txt", 32},
+                                                               {"src\\.hidden", kHiddenAttribute},
+                                                               {"src\\boot.ini", kSystemAttribute},
+                                                               {"src\\main.c", 32}};
   std::vector<std::pair<std::string, unsigned>> planned;
   for (const PlannedEntry& file : plan.files) planned.emplace_back(file.path, file.attributes);
   EXPECT_EQ(files, planned);
@@ -51,7 +60,7 @@ TEST(CopyTreeWholeOrNothing, PlanLeavesOutLinksAndLeftovers) {
   EXPECT_EQ("src", plan.folders[0].path);
   EXPECT_EQ("src\\empty", plan.folders[1].path);
   EXPECT_EQ(kFolderAttribute | kReadOnlyAttribute, plan.folders[0].attributes);
-  EXPECT_EQ(19u, plan.totalBytes);
+  EXPECT_EQ(24u, plan.totalBytes);
   EXPECT_EQ(9u, TreeDateTime(plan)) << "the newest file's time";
   t.fails = "list";
   TreePlan unread;
@@ -76,7 +85,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
   } rows[] = {
       {"first copy of the day", "", false, nullptr, CopyOutcome::Done},
       {"an earlier copy replaced whole", "", true, nullptr, CopyOutcome::Done},
-      {"a copier that keeps no attributes", "plain", true, nullptr, CopyOutcome::Done},
+      {"a copier that keeps only the read-only bit", "plain", true, nullptr, CopyOutcome::Done},
       {"a partial copy left by a killed run", "", true, kProjectTemporary, CopyOutcome::Done},
       {"an earlier copy left aside comes back first", "", false, kProjectAside, CopyOutcome::Done},
       {"an aside copy when the new one got in", "", true, kProjectAside, CopyOutcome::Done},
@@ -116,6 +125,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
       EXPECT_EQ(kFolderAttribute, t.nodes[kProjectCopy].attributes) << r.what << ": shown as its source";
       EXPECT_EQ(kFolderAttribute | kReadOnlyAttribute, t.nodes[std::string(kProjectCopy) + "\\src"].attributes);
       EXPECT_EQ(kHiddenAttribute, t.nodes[std::string(kProjectCopy) + "\\src\\.hidden"].attributes) << r.what;
+      EXPECT_EQ(kSystemAttribute, t.nodes[std::string(kProjectCopy) + "\\src\\boot.ini"].attributes) << r.what;
       EXPECT_EQ(32u, t.nodes[std::string(kProjectCopy) + "\\plan.txt"].attributes) << r.what;
     } else if (r.earlier || r.leftover == kProjectAside) {
       EXPECT_EQ(earlierTree, t.Below(kProjectCopy)) << r.what << ": the earlier copy changed";

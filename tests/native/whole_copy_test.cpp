@@ -100,6 +100,20 @@ TEST(CopyWholeOrNothing, TemporaryNameBesideTarget) {
   };
   for (const auto& r : rows) EXPECT_EQ(r[1], TemporaryNameFor(r[0], CodePage())) << r[0];
   EXPECT_EQ("C:\\\x95\x5C" "a\\~\x95\x5C.txt.keepsnap", TemporaryNameFor("C:\\\x95\x5C" "a\\\x95\x5C.txt", CodePage::ShiftJis()));
+  EXPECT_EQ("C:\\Docs\\~Project-2003-09-20.keepsnap-earlier", AsideNameFor("C:\\Docs\\Project-2003-09-20", CodePage()));
+}
+
+// Every name a backup leaves is one, from both sides: a looser rule leaves
+// the user's own files out of every folder's backup, a narrower one copies a
+// whole old backup into it.
+TEST(CopyWholeOrNothing, LeftoverNamesAreExactlyTheOnesLeft) {
+  for (const char* target : {"report-2003-09-20.txt", "Project-2003-09-20", "a"}) {
+    EXPECT_TRUE(IsLeftoverName(TemporaryNameFor(target, CodePage()))) << target;
+    EXPECT_TRUE(IsLeftoverName(AsideNameFor(target, CodePage()))) << target;
+  }
+  for (const char* own : {"data.keepsnap", "~", "~data.keepsnap.txt", "~data.keepsnap-later", "~data",
+                          "data.keepsnap-earlier", "x~data.keepsnap", "~data.KEEPSNAP "})
+    EXPECT_FALSE(IsLeftoverName(own)) << own;
 }
 
 }  // namespace

@@ -97,6 +97,11 @@ run)
   echo far >"$kstest/elsewhere/far.txt"
   ln -s .. "$kstest/linked/up"
   ln -s ../elsewhere "$kstest/linked/side"
+  # And what a killed backup of a child folder leaves: its earlier copy
+  # moved aside, a whole old backup of its own, dated long before.
+  mkdir -p "$kstest/linked/~side-2003-09-19.keepsnap-earlier"
+  echo old >"$kstest/linked/~side-2003-09-19.keepsnap-earlier/far.txt"
+  touch -d '2001-01-01 12:00:00' "$kstest/linked/~side-2003-09-19.keepsnap-earlier/far.txt"
   cd "$kstest"
   tracer=()
   if [ -n "${KEEPSNAP_STRACE:-}" ]; then
