@@ -375,10 +375,12 @@ TEST_F(RunBackupTest, SelectionRuns) {
     EXPECT_EQ("earlier", q.files.nodes["C:\\Docs\\f7-2003-09-20.txt"].body);
     EXPECT_EQ("body 19", q.files.nodes["C:\\Docs\\f19-2003-09-20.txt"].body);
   }
-  {  // Cancel on the fifth: four done, its earlier copy kept, the rest untouched, no box
+  {  // Cancel on the fifth, after the third failed: four done but that one, its earlier copy kept, the
+     // rest untouched, and no box, not even for the failure before it
     FakeRun q;
     Arrange(&q);
     const std::vector<std::string> items = MakeSelection(&q, 8);
+    q.files.File("C:\\Docs\\f2-2003-09-20.txt", "earlier", kReadOnlyAttribute);
     q.files.File("C:\\Docs\\f4-2003-09-20.txt", "earlier");
     q.files.fails = "cancel C:\\Docs\\f4.txt";
     q.RunItems(items, none);

@@ -20,5 +20,8 @@ cp "$KEEPSNAP_PLANT/uxtheme.dll" "$WINEPREFIX/drive_c/Documents/"
 mkdir -p "$WINEPREFIX/drive_c/Downloads" "$WINEPREFIX/drive_c/Tools"
 cp "$KEEPSNAP_PLANT/planted_snapcopy.exe" "$WINEPREFIX/drive_c/Downloads/snapcopy.exe"
 cp "$KEEPSNAP_PLANT/verb_host.exe" "$WINEPREFIX/drive_c/Tools/"
+# A stand-in PowerShell, which the test puts first on uninstall.cmd's path.
+mkdir -p "$WINEPREFIX/drive_c/StandIn"
+cp "$KEEPSNAP_PLANT/powershell.exe" "$WINEPREFIX/drive_c/StandIn/"
 KEEPSNAP_DLL_OVERRIDES="uxtheme=n,b" KEEPSNAP_RELEASE='C:\Keepsnap' \
   "$here/wine-session.sh" run "$state" "$tests" --gtest_filter='Release.*'

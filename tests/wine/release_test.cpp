@@ -105,7 +105,21 @@ TEST(Release, SetupBackupUninstall) {
   const REGSAM view = ShippedTarget() ? KEY_WOW64_32KEY : 0;  // where a 32-bit setup's CLSID lands
   EXPECT_EQ("\"C:\\windows\\snapcopy.exe\"", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", view))
       << "the whole selection's server";
+  // The Windows 11 menu's package as Windows would have it registered for
+  // this user, kept by a stand-in PowerShell first on the path (Wine's own
+  // does nothing): uninstall.cmd must ask to remove it by its full name.
+  const std::string fullName = "Morvane.Keepsnap.ContextMenu_2.0.0.0_x64__8wekyb3d8bbwe";
+  WriteFileBytes("C:\\kstest\\appx-package.txt", fullName);
+  DeleteFileA("C:\\kstest\\powershell-asked.txt");
+  char path[4096] = {};
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+  SetEnvironmentVariableA("PATH", (std::string("C:\\StandIn;") + path).c_str());
   const std::string said = RunUninstall(release);
+  std::string asked;
+  ReadFileBytes("C:\\kstest\\powershell-asked.txt", &asked);
+  EXPECT_NE(std::string::npos, asked.find("Remove-AppxPackage -Package '" + fullName + "'")) << asked;
+  EXPECT_NE(std::string::npos, said.find("Removed the Windows 11 menu's package for this user.")) << said;
+  EXPECT_FALSE(Exists("C:\\kstest\\appx-package.txt")) << "the package is still registered";
   EXPECT_NE(std::string::npos, said.find("Removed the class that takes a whole selection.")) << said;
   EXPECT_EQ("", ReadNamed(HKEY_CLASSES_ROOT, kDropServerKey, "", view));
   EXPECT_NE(std::string::npos, said.find("Removed the context-menu entry")) << said;
@@ -121,6 +135,7 @@ TEST(Release, SetupBackupUninstall) {
   EXPECT_TRUE(ReadFileBytes(file, &bytes) && bytes == "notes");
 
   EXPECT_NE(std::string::npos, RunUninstall(release).find("Nothing of Morvane Keepsnap was installed."));
+  SetEnvironmentVariableA("PATH", path);
 }
 
 // The build of Windows a program started now sees, as cmd's "ver" gives it.
