@@ -9,7 +9,12 @@
 // may have typed takes "/" as well.
 namespace keepsnap {
 
-inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+// In the programs' own text, and in UTF-16, where no unit of a longer
+// character is either.
+template <typename Character>
+bool IsPathSeparator(Character c) {
+  return c == Character('\\') || c == Character('/');
+}
 
 // Byte index of the last `c` that is a character of its own (not the second
 // byte of a double-byte character), or -1.

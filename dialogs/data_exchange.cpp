@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dialogs/modal_dialog.h"
+#include "win32/text.h"
 
 namespace dlg {
 
@@ -71,8 +72,7 @@ void DataExchange::MaxChars(int id, const std::string& value, int count) {
     return;
   }
   // Characters, as the box's limit counts them, not bytes of the code page.
-  const int characters =
-      value.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
+  const int characters = static_cast<int>(keepsnap::ToUtf16(value, CP_ACP).size()) - 1;
   if (characters <= count) return;
   failed_ = true;
   char message[64];

@@ -6,7 +6,8 @@
 #include <shlobj.h>
 
 #include "core/dropped_files.h"
-#include "menu_command/module.h"
+#include "menu_command/dll_module.h"
+#include "win32/com_object.h"
 
 namespace keepsnap {
 
@@ -17,17 +18,10 @@ bool IsDroppedNames(const FORMATETC* format) {
          (format->tymed & TYMED_HGLOBAL) != 0;
 }
 
-class DroppedData : public IDataObject, public DllObject {
+class DroppedData : public ComObject<DllModuleCount, IDataObject> {
  public:
   DroppedData(HGLOBAL block, SIZE_T size) : block_(block), size_(size) {}
   ~DroppedData() override { GlobalFree(block_); }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    const bool mine = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject);
-    return Answer(mine ? static_cast<IDataObject*>(this) : nullptr, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Referenced(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Unreferenced(); }
 
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (medium == nullptr) return E_POINTER;

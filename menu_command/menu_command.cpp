@@ -1,20 +1,24 @@
 // The command on Windows 11's own right-click menu. It does no backup of its
 // own: it hands the selection to snapcopy.exe's DropTarget, the way the
-// classic menu's verb does, so that both menus run the same one run. It
-// uses no C++ library that throws, so no exception can cross into the
-// shell, and it stays small.
+// classic menu's verb does, so that both menus run the same one run. It is
+// built without exceptions, so none can cross into the shell.
 #include "menu_command/menu_command.h"
 
 #include <ocidl.h>
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include "core/path_text.h"
+#include "menu_command/dll_module.h"
 #include "menu_command/dropped_data.h"
-#include "menu_command/module.h"
 #include "product.h"
+#include "win32/com_object.h"
 #include "win32/handles.h"
+#include "win32/text.h"
 
 namespace keepsnap {
+
+const CLSID kMenuCommandClass = {KEEPSNAP_MENU_CLSID_FIELDS};
 
 namespace {
 
@@ -38,12 +42,10 @@ HRESULT ShellText(const wchar_t* first, const wchar_t* second, LPWSTR* out) {
 HRESULT Title(LPWSTR* out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  const int length = MultiByteToWideChar(CP_UTF8, 0, KEEPSNAP_VERB, -1, nullptr, 0);
-  if (length <= 0) return HRESULT_FROM_WIN32(GetLastError());
-  *out = static_cast<LPWSTR>(CoTaskMemAlloc(length * sizeof(wchar_t)));
-  if (*out == nullptr) return E_OUTOFMEMORY;
-  MultiByteToWideChar(CP_UTF8, 0, KEEPSNAP_VERB, -1, *out, length);
-  return S_OK;
+  const bool made = Utf16Into(KEEPSNAP_VERB, sizeof KEEPSNAP_VERB - 1, CP_UTF8, [out](size_t count) {
+    return *out = static_cast<LPWSTR>(CoTaskMemAlloc(count * sizeof(wchar_t)));
+  });
+  return made ? S_OK : E_OUTOFMEMORY;
 }
 
 // snapcopy.exe's own icon, from the folder this DLL was installed in, which
@@ -58,9 +60,9 @@ HRESULT Icon(LPWSTR* out) {
   if (length > 0 && length < kLongestPath) {
     wchar_t* name = path;
     for (wchar_t* at = path; *at != 0; ++at)
-      if (*at == L'\\') name = at + 1;
+      if (IsPathSeparator(*at)) name = at + 1;
     *name = 0;
-    result = ShellText(path, L"snapcopy.exe,0", out);
+    result = ShellText(path, L"" KEEPSNAP_COPY_PROGRAM ",0", out);
   }
   CoTaskMemFree(path);
   return result;
@@ -125,20 +127,8 @@ HRESULT HandOver(const LPWSTR* paths, DWORD count, DWORD keyState) {
   return target->Drop(data.Get(), keyState, point, &effect);
 }
 
-class MenuCommand : public IExplorerCommand, public IObjectWithSite, public DllObject {
+class MenuCommand : public ComObject<DllModuleCount, IExplorerCommand, IObjectWithSite> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    IUnknown* as = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IExplorerCommand)) {
-      as = static_cast<IExplorerCommand*>(this);
-    } else if (IsEqualIID(iid, IID_IObjectWithSite)) {
-      as = static_cast<IObjectWithSite*>(this);
-    }
-    return Answer(as, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Referenced(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Unreferenced(); }
-
   HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray*, LPWSTR* name) override { return Title(name); }
   HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray*, LPWSTR* icon) override { return Icon(icon); }
   HRESULT STDMETHODCALLTYPE GetToolTip(IShellItemArray*, LPWSTR* tip) override {
@@ -198,12 +188,6 @@ class MenuCommand : public IExplorerCommand, public IObjectWithSite, public DllO
 
 }  // namespace
 
-HRESULT MakeMenuCommand(REFIID iid, void** out) {
-  MenuCommand* command = new MenuCommand();
-  if (command == nullptr) return E_OUTOFMEMORY;
-  const HRESULT result = command->QueryInterface(iid, out);
-  command->Release();
-  return result;
-}
+HRESULT MakeMenuCommand(REFIID iid, void** out) { return MakeAs(new MenuCommand(), iid, out); }
 
 }  // namespace keepsnap

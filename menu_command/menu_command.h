@@ -4,7 +4,9 @@
 
 namespace keepsnap {
 
-// A new command for the Windows 11 menu, asked for as the interface iid.
+// The command on the Windows 11 menu: its class, and a new one asked for as
+// the interface iid.
+extern const CLSID kMenuCommandClass;
 HRESULT MakeMenuCommand(REFIID iid, void** out);
 
 }  // namespace keepsnap

@@ -2,22 +2,16 @@
 
 #include <windows.h>
 
+#include "win32/late_bound.h"
+
 namespace keepsnap {
 
-namespace {
-
-// Not in every KERNEL32 these programs start with (Windows 7 has it only
-// with update KB2533623), so it is looked up rather than imported.
-typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
-
-}  // namespace
-
 void RestrictDllSearchToSystem() {
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  const SetDefaultDllDirectoriesFunction setDefault =
-      kernel == nullptr ? nullptr
-                        : reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-                              reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  // Not in every KERNEL32 these programs start with (Windows 7 has it only
+  // with update KB2533623), so it is looked up rather than imported.
+  typedef BOOL(WINAPI * SetDefaultDllDirectoriesCall)(DWORD);
+  const SetDefaultDllDirectoriesCall setDefault =
+      LateBoundLoaded<SetDefaultDllDirectoriesCall>("kernel32.dll", "SetDefaultDllDirectories");
   if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   // Without it, at least the current folder leaves the search; the program's
   // own folder stays, which only the newer call can take out.
