@@ -10,8 +10,10 @@
 #include "win32/clock.h"
 #include "win32/dll_search.h"
 #include "win32/drop_server.h"
+#include "win32/copier.h"
 #include "win32/file_system.h"
 #include "win32/registry_settings.h"
+#include "win32/target_locks.h"
 
 namespace {
 
@@ -20,11 +22,13 @@ class SnapcopyApp : public dlg::Application {
   void InitInstance() override {
     keepsnap::Win32Keyboard keys;
     keepsnap::RegistrySettings settings;
-    keepsnap::Win32FileSystem files;
+    keepsnap::Copier copier;
+    keepsnap::Win32FileSystem files(copier);
+    keepsnap::Win32TargetLocks locks;
     keepsnap::Win32Clock clock;
     keepsnap::SnapcopyUser user(Instance());
     const keepsnap::CodePage cp = keepsnap::SystemAnsiCodePage();
-    keepsnap::BackupServices services = {keys, settings, files, clock, user, cp};
+    keepsnap::BackupServices services = {keys, settings, files, copier, locks, clock, user, cp};
     const std::string given = keepsnap::PathFromCommandLine(GetCommandLineA());
     if (!keepsnap::IsComStart(given)) {
       keepsnap::RunBackup(given, services);  // the whole program

@@ -120,10 +120,10 @@ Readiness Prepare(Source source, const ModifierState& modifiers, const BackupSet
 CopyOutcome CopyTo(const Source& source, const std::string& target, BackupServices& s) {
   if (source.kind == SourceKind::Folder && !source.readable) return CopyOutcome::Failed;
   const std::string full = Full(target, s.files);
-  const std::unique_ptr<HeldLock> lock = s.files.Lock(TargetLockName(full));
+  const std::unique_ptr<HeldLock> lock = s.locks.Lock(TargetLockName(full));
   if (source.kind == SourceKind::File)
-    return CopyWholeOrNothing(source.path, full, FileNameOf(source.path, s.cp), s.cp, s.files);
-  return CopyTreeWholeOrNothing(Full(source.path, s.files), full, source.plan, s.cp, s.files);
+    return CopyWholeOrNothing(source.path, full, FileNameOf(source.path, s.cp), s.cp, s.files, s.progress);
+  return CopyTreeWholeOrNothing(Full(source.path, s.files), full, source.plan, s.cp, s.files, s.progress);
 }
 
 void AppendNamed(const char* message, const std::vector<std::string>& items, std::string* text) {
@@ -170,7 +170,7 @@ void RunSelection(const std::vector<std::string>& items, const ModifierState& mo
     if (item.source.kind == SourceKind::File && !s.files.Size(item.source.path, &size)) size = 0;
     total += size;
   }
-  if (!ready.empty()) s.files.BeginCopies(total);
+  if (!ready.empty()) s.progress.Begin(total);
   for (const Prepared& item : ready) {
     const CopyOutcome outcome = CopyTo(item.source, item.target, s);
     // Cancel finishes nothing more, and is no failure to tell of.

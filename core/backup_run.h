@@ -7,6 +7,7 @@
 #include "core/file_system.h"
 #include "core/names.h"
 #include "core/settings.h"
+#include "core/target_lock.h"
 
 namespace keepsnap {
 
@@ -60,6 +61,8 @@ struct BackupServices {
   KeyboardSource& keys;
   SettingsSource& settings;
   FileSystem& files;
+  CopyProgress& progress;
+  TargetLocks& locks;
   Clock& clock;
   BackupUser& user;
   const CodePage& cp;

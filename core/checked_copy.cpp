@@ -3,8 +3,10 @@
 namespace keepsnap {
 
 CopyOutcome WriteChecked(const std::string& source, const std::string& copy, const std::string& label,
-                         AttributePolicy policy, FileSystem& files) {
-  const CopyOutcome copied = files.Copy(source, copy, label, policy == AttributePolicy::ShownAsSource);
+                         AttributePolicy policy, FileSystem& files, CopyProgress& progress) {
+  if (progress.Cancelled()) return CopyOutcome::Cancelled;
+  progress.Label(label);
+  const CopyOutcome copied = files.Copy(source, copy, policy == AttributePolicy::ShownAsSource);
   if (copied != CopyOutcome::Done) return copied;
   unsigned long long sourceSize = 0, copySize = 0;
   if (!files.Size(source, &sourceSize) || !files.Size(copy, &copySize) || sourceSize != copySize)

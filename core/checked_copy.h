@@ -20,11 +20,13 @@ enum class AttributePolicy {
   KeptFromSource,
 };
 
-// The first half of the checked-file step: the system's copy, and its length
-// checked against the source's, since a short copy may be reported as done
-// (a read that failed part-way, on some systems). Nothing is flushed yet.
+// The first half of the checked-file step: the system's copy, under the
+// progress window's `label`, and its length checked against the source's,
+// since a short copy may be reported as done (a read that failed part-way,
+// on some systems). Nothing is flushed yet. Once Cancel was pressed, no copy
+// starts.
 CopyOutcome WriteChecked(const std::string& source, const std::string& copy, const std::string& label,
-                         AttributePolicy policy, FileSystem& files);
+                         AttributePolicy policy, FileSystem& files, CopyProgress& progress);
 
 // The second half: the copy flushed to the disk, then given its attributes
 // by the policy (after the flush, which needs the copy writable).

@@ -33,12 +33,6 @@ class SourceFile {
   virtual bool LastWrite(FileTime* time) = 0;
 };
 
-// A lock held until it goes.
-class HeldLock {
- public:
-  virtual ~HeldLock() {}
-};
-
 // What a backup asks of the file system: one call's worth of work each,
 // deciding nothing. Paths are as the system takes them.
 class FileSystem {
@@ -66,15 +60,10 @@ class FileSystem {
   // A new folder, hidden as soon as it exists when asked; false when the
   // name is taken or the folder cannot be made as asked.
   virtual bool MakeFolder(const std::string& path, bool hidden) = 0;
-  // The bytes that the copies to come copy in all, for the progress window,
-  // which shows when they take longer than a moment from here on.
-  virtual void BeginCopies(unsigned long long totalBytes) = 0;
-  // The system's copier, to a name that does not exist. `label` names the
-  // file in the progress window; with `hide`, the copy is hidden as soon as
-  // it exists. Once the user pressed Cancel, this and every later copy is
-  // Cancelled.
-  virtual CopyOutcome Copy(const std::string& source, const std::string& copy, const std::string& label,
-                           bool hide) = 0;
+  // The system's copier, to a name that does not exist, under the run's
+  // progress window (CopyProgress); with `hide`, the copy is hidden as soon
+  // as it exists. Cancelled when the user pressed Cancel while it ran.
+  virtual CopyOutcome Copy(const std::string& source, const std::string& copy, bool hide) = 0;
   // Until the file's data is on the disk, not only in the cache.
   virtual bool Flush(const std::string& path) = 0;
   // Gives a file the target's name in one step, replacing the file that had
@@ -86,9 +75,19 @@ class FileSystem {
   // A file, a link or an empty folder, whatever its attributes; nothing
   // when there is no such name.
   virtual void Remove(const std::string& path) = 0;
-  // Waits until no other run holds the lock of that name, then holds it
-  // until the result goes; a run that was killed lets go of it.
-  virtual std::unique_ptr<HeldLock> Lock(const std::string& name) = 0;
+};
+
+// The progress window over a run's copies, which shows once they take
+// longer than a moment, and its Cancel.
+class CopyProgress {
+ public:
+  virtual ~CopyProgress() {}
+  // The bytes that the copies to come copy in all; the moment starts now.
+  virtual void Begin(unsigned long long totalBytes) = 0;
+  // The file the next copy is of, as the window names it.
+  virtual void Label(const std::string& label) = 0;
+  // True from the moment the user pressed Cancel.
+  virtual bool Cancelled() = 0;
 };
 
 // Removes the tree at the path (a file or link alone), whatever the

@@ -1,8 +1,24 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace keepsnap {
+
+// A lock held until it goes.
+class HeldLock {
+ public:
+  virtual ~HeldLock() {}
+};
+
+// The locks that let one run at a time copy to a target.
+class TargetLocks {
+ public:
+  virtual ~TargetLocks() {}
+  // Waits until no other run holds the lock of that name, then holds it
+  // until the result goes; a run that was killed lets go of it.
+  virtual std::unique_ptr<HeldLock> Lock(const std::string& name) = 0;
+};
 
 // The name of the lock (a named mutex) that lets one run at a time copy to
 // a target, for the target's full path: the same for two spellings that

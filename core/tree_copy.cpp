@@ -35,14 +35,14 @@ void PutRight(const std::string& target, const std::string& temporary, const std
 // flushed before the tree takes its name: the disk then takes the flushes
 // together, which costs less than one at a time.
 CopyOutcome WriteTree(const std::string& source, const std::string& temporary, const TreePlan& plan,
-                      const CodePage& cp, FileSystem& files) {
+                      const CodePage& cp, FileSystem& files, CopyProgress& progress) {
   if (!files.MakeFolder(temporary, true)) return CopyOutcome::Failed;
   for (const PlannedEntry& folder : plan.folders)
     if (!files.MakeFolder(JoinPath(temporary, folder.path), false)) return CopyOutcome::Failed;
   const std::string shownRoot = FileNameOf(source, cp);
   for (const PlannedEntry& file : plan.files) {
     const CopyOutcome copied = WriteChecked(JoinPath(source, file.path), JoinPath(temporary, file.path),
-                                            JoinPath(shownRoot, file.path), AttributePolicy::KeptFromSource, files);
+                                            JoinPath(shownRoot, file.path), AttributePolicy::KeptFromSource, files, progress);
     if (copied != CopyOutcome::Done) return copied;
   }
   for (const PlannedEntry& file : plan.files)
@@ -91,7 +91,7 @@ bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan) {
 }
 
 CopyOutcome CopyTreeWholeOrNothing(const std::string& source, const std::string& target, const TreePlan& plan,
-                                   const CodePage& cp, FileSystem& files) {
+                                   const CodePage& cp, FileSystem& files, CopyProgress& progress) {
   // Copying a folder into itself would never end; over itself, would lose it.
   if (SameOrBelow(target, source) || SameOrBelow(source, target)) return CopyOutcome::Failed;
   const std::string temporary = TemporaryNameFor(target, cp);
@@ -101,7 +101,7 @@ CopyOutcome CopyTreeWholeOrNothing(const std::string& source, const std::string&
   const bool earlier = Exists(files, target, &existing);
   if (earlier && !(existing & kFolderAttribute)) return CopyOutcome::Failed;  // the user's own file has that name
 
-  const CopyOutcome written = WriteTree(source, temporary, plan, cp, files);
+  const CopyOutcome written = WriteTree(source, temporary, plan, cp, files, progress);
   if (written != CopyOutcome::Done) {
     RemoveTree(temporary, files);
     return written;

@@ -50,6 +50,6 @@ bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan);
 // refused. The progress window names each file by the folder's name and its
 // place in it.
 CopyOutcome CopyTreeWholeOrNothing(const std::string& source, const std::string& target, const TreePlan& plan,
-                                   const CodePage& cp, FileSystem& files);
+                                   const CodePage& cp, FileSystem& files, CopyProgress& progress);
 
 }  // namespace keepsnap

@@ -6,7 +6,7 @@
 namespace keepsnap {
 
 CopyOutcome CopyWholeOrNothing(const std::string& source, const std::string& target, const std::string& label,
-                               const CodePage& cp, FileSystem& files) {
+                               const CodePage& cp, FileSystem& files, CopyProgress& progress) {
   unsigned original = 0, existing = 0;
   if (!files.Attributes(source, &original)) return CopyOutcome::Failed;  // gone, or out of the calls' reach
   if (files.Attributes(target, &existing)) {
@@ -21,7 +21,7 @@ CopyOutcome CopyWholeOrNothing(const std::string& source, const std::string& tar
 
   const std::string temporary = TemporaryNameFor(target, cp);
   files.Remove(temporary);  // left by a run that was killed
-  const CopyOutcome copied = WriteChecked(source, temporary, label, AttributePolicy::ShownAsSource, files);
+  const CopyOutcome copied = WriteChecked(source, temporary, label, AttributePolicy::ShownAsSource, files, progress);
   if (copied == CopyOutcome::Done && SettleChecked(temporary, original, AttributePolicy::ShownAsSource, files) &&
       files.Replace(temporary, target))
     return CopyOutcome::Done;

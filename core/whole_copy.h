@@ -13,6 +13,6 @@ namespace keepsnap {
 // under the temporary name, checked, flushed, then renamed. On failure or
 // Cancel the temporary is removed and the earlier file stays as it was.
 CopyOutcome CopyWholeOrNothing(const std::string& source, const std::string& target, const std::string& label,
-                               const CodePage& cp, FileSystem& files);
+                               const CodePage& cp, FileSystem& files, CopyProgress& progress);
 
 }  // namespace keepsnap

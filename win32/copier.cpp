@@ -1,18 +1,10 @@
 #include "win32/copier.h"
 
+#include "win32/file_system.h"
 #include "win32/handles.h"
+#include "win32/message_pump.h"
 
 namespace keepsnap {
-
-namespace {
-
-const DWORD kProgressAfterMs = 1000;  // a copy that ends sooner shows nothing
-const DWORD kPollMs = 50;
-// Setting the bar and its lines costs more than a small file's copy (3.5 ms
-// against 1 ms under Wine 8 on the 2-core test machines, 2026-12): a few
-// times a second keeps the window smooth.
-const DWORD kUpdateMs = 200;
-const unsigned long long kOwnThreadFrom = 256 * 1024;
 
 // One copy on its own thread, and what the main thread may read of it.
 // The lock guards the fields the progress routine writes.
@@ -28,6 +20,16 @@ struct CopyJob {
   bool hidden = false;
   BOOL copied = FALSE;
 };
+
+namespace {
+
+const DWORD kProgressAfterMs = 1000;  // a copy that ends sooner shows nothing
+const DWORD kPollMs = 50;
+// Setting the bar and its lines costs more than a small file's copy (3.5 ms
+// against 1 ms under Wine 8 on the 2-core test machines, 2026-12): a few
+// times a second keeps the window smooth.
+const DWORD kUpdateMs = 200;
+const unsigned long long kOwnThreadFrom = 256 * 1024;
 
 // The temporary is hidden as soon as it exists: from the progress routine
 // where the system calls it, else from the thread that waits.
@@ -58,18 +60,8 @@ DWORD WINAPI RunCopy(void* data) {
   return 0;
 }
 
-// This thread started COM for the progress window, and a thread of COM's
-// single-threaded kind must not leave its messages waiting.
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
-// Waits a while for the copy thread, handling messages meanwhile; false once
-// it has ended.
+// Waits a while for the copy thread, handling messages meanwhile (this
+// thread started COM for the progress window); false once it has ended.
 bool WaitForCopy(HANDLE thread) {
   const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, kPollMs, QS_ALLINPUT);
   if (woke == WAIT_OBJECT_0) return false;
@@ -96,13 +88,6 @@ void AmountDone(CopyJob& job, unsigned long long sourceSize, unsigned long long*
 
 }  // namespace
 
-bool FileSizeOf(const std::string& path, unsigned long long* size) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-  *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return true;
-}
-
 Copier::Copier() : start_(GetTickCount()) {}
 
 void Copier::Begin(unsigned long long total) {
@@ -111,41 +96,39 @@ void Copier::Begin(unsigned long long total) {
   start_ = GetTickCount();
 }
 
-CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, const std::string& shown, bool hide) {
-  if (cancelled_) return CopyOutcome::Cancelled;
+void Copier::Attend(CopyJob& job, unsigned long long sourceSize) {
+  if (windowDone_) return;
+  const DWORD now = GetTickCount();
+  if (!progress_.Shown()) {
+    if (now - start_ < kProgressAfterMs) return;
+    if (!progress_.Show(label_)) {
+      windowDone_ = true;
+      return;
+    }
+    updated_ = now - kUpdateMs;  // its amounts at once
+  }
+  if (progress_.Cancelled()) {
+    // Windows stops at once; a copier that ignores the flag ends in its
+    // own time, and its copy is removed all the same.
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&job.cancel), TRUE);
+    cancelled_ = true;
+    progress_.Close();
+    windowDone_ = true;
+    return;
+  }
+  if (now - updated_ < kUpdateMs) return;
+  updated_ = now;
+  unsigned long long done = 0, total = 0;
+  AmountDone(job, sourceSize, &done, &total);
+  progress_.Name(label_);
+  progress_.Update(before_ + done, total_ != 0 ? total_ : total);
+}
+
+CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, bool hide) {
   CopyJob job(source, copy);
   job.hide = hide;
   unsigned long long sourceSize = 0;
   FileSizeOf(source, &sourceSize);
-  // The window after a second, its amounts, and Cancel: looked after while a
-  // copy runs and between copies.
-  const auto attend = [&]() {
-    if (windowDone_) return;
-    const DWORD now = GetTickCount();
-    if (!progress_.Shown()) {
-      if (now - start_ < kProgressAfterMs) return;
-      if (!progress_.Show(shown)) {
-        windowDone_ = true;
-        return;
-      }
-      updated_ = now - kUpdateMs;  // its amounts at once
-    }
-    if (progress_.Cancelled()) {
-      // Windows stops at once; a copier that ignores the flag ends in its
-      // own time, and its copy is removed all the same.
-      InterlockedExchange(reinterpret_cast<volatile LONG*>(&job.cancel), TRUE);
-      cancelled_ = true;
-      progress_.Close();
-      windowDone_ = true;
-      return;
-    }
-    if (now - updated_ < kUpdateMs) return;
-    updated_ = now;
-    unsigned long long done = 0, total = 0;
-    AmountDone(job, sourceSize, &done, &total);
-    progress_.Name(shown);
-    progress_.Update(before_ + done, total_ != 0 ? total_ : total);
-  };
   // A small file is copied in a moment, here: a thread of its own would cost
   // more than the copy (4 ms a file against 1 ms, under Wine 8 on the 2-core
   // test machines, 2026-12).
@@ -166,13 +149,13 @@ CopyOutcome Copier::Copy(const std::string& source, const std::string& copy, con
   } else {
     while (WaitForCopy(thread.Get())) {
       HideOnce(job);
-      attend();
+      Attend(job, sourceSize);
     }
   }
   // Once more when the copy has ended, either way: Cancel pressed since the
   // last look, while the last bytes went (or, in Wine, whose copier ignores
   // the flag, at any time), keeps the copy from being named.
-  attend();
+  Attend(job, sourceSize);
   before_ += sourceSize;
   if (cancelled_) return CopyOutcome::Cancelled;
   return job.copied ? CopyOutcome::Done : CopyOutcome::Failed;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/sized_read.h"
+#include "win32/copier.h"
 #include "win32/file_time.h"
 #include "win32/handles.h"
 
@@ -37,21 +38,6 @@ class OpenedSource : public SourceFile {
   UniqueHandle handle_;  // closed when the run lets the source go
 };
 
-// A named mutex, waited for; an abandoned one (its holder was killed) is
-// taken as free.
-class HeldMutex : public HeldLock {
- public:
-  explicit HeldMutex(const std::string& name) : mutex_(CreateMutexA(nullptr, FALSE, name.c_str())) {
-    if (mutex_.Valid()) WaitForSingleObject(mutex_.Get(), INFINITE);
-  }
-  ~HeldMutex() override {
-    if (mutex_.Valid()) ReleaseMutex(mutex_.Get());
-  }
-
- private:
-  UniqueHandle mutex_;
-};
-
 // The file's identity: its volume and its index on that volume.
 bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
   const UniqueHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -67,6 +53,13 @@ bool FlushFile(const std::string& path) {
 }
 
 }  // namespace
+
+bool FileSizeOf(const std::string& path, unsigned long long* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
 
 bool Win32FileSystem::LongPath(const std::string& path, std::string* longPath) {
   return ReadGrowing([&path](char* buffer, unsigned size) { return GetLongPathNameA(path.c_str(), buffer, size); },
@@ -136,10 +129,7 @@ bool Win32FileSystem::MakeFolder(const std::string& path, bool hidden) {
   return true;
 }
 
-void Win32FileSystem::BeginCopies(unsigned long long totalBytes) { copier_.Begin(totalBytes); }
-
-CopyOutcome Win32FileSystem::Copy(const std::string& source, const std::string& copy, const std::string& label,
-                                  bool hide) {
+CopyOutcome Win32FileSystem::Copy(const std::string& source, const std::string& copy, bool hide) {
   // Wine's copier takes a name too long for the other A calls, which could
   // then neither rename nor remove the copy. Fewer bytes than MAX_PATH are
   // never too long, in any code page; only a longer name is asked about,
@@ -147,7 +137,7 @@ CopyOutcome Win32FileSystem::Copy(const std::string& source, const std::string& 
   if (copy.size() + 1 >= MAX_PATH && GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES &&
       GetLastError() == ERROR_FILENAME_EXCED_RANGE)
     return CopyOutcome::Failed;
-  return copier_.Copy(source, copy, label, hide);
+  return copier_.Copy(source, copy, hide);
 }
 
 bool Win32FileSystem::Flush(const std::string& path) {
@@ -184,10 +174,6 @@ void Win32FileSystem::Remove(const std::string& path) {
   } else {
     DeleteFileA(path.c_str());
   }
-}
-
-std::unique_ptr<HeldLock> Win32FileSystem::Lock(const std::string& name) {
-  return std::unique_ptr<HeldLock>(new HeldMutex(name));
 }
 
 }  // namespace keepsnap

@@ -52,9 +52,9 @@ TEST_F(RunBackupTest, NoKeyCopiesBesideSource) {
   Run();
   EXPECT_EQ(kReport, r.files.openedPath);
   EXPECT_EQ(std::vector<std::string>{"C:\\Docs\\report-2003-09-20.txt"}, Copies(r.files));
-  EXPECT_EQ(std::vector<std::string>{"report.txt"}, r.files.labels) << "the progress window names the file";
-  EXPECT_EQ(std::vector<unsigned long long>{sizeof kBody - 1}, r.files.begun) << "the window's total";
-  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2003-09-20.txt")}, r.files.locks);
+  EXPECT_EQ(std::vector<std::string>{"report.txt"}, r.progress.labels) << "the progress window names the file";
+  EXPECT_EQ(std::vector<unsigned long long>{sizeof kBody - 1}, r.progress.begun) << "the window's total";
+  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2003-09-20.txt")}, r.locks.taken);
   EXPECT_EQ(1, r.files.attributesAsked[kReport]) << "a file's run asked more than its copy does";
   EXPECT_TRUE(r.user.errors.empty());
   EXPECT_TRUE(r.user.dialogShown.empty());
@@ -114,7 +114,7 @@ TEST_F(RunBackupTest, CancelledDialogCopiesAndShowsNothing) {
   r.user.dialogOk = false;
   Run();
   EXPECT_EQ(1u, r.user.dialogShown.size());
-  EXPECT_TRUE(r.files.locks.empty());
+  EXPECT_TRUE(r.locks.taken.empty());
   EXPECT_TRUE(Copies(r.files).empty());
   EXPECT_TRUE(r.user.errors.empty());
 }
@@ -131,7 +131,7 @@ TEST_F(RunBackupTest, FailedCopyIsShownForEveryTarget) {
       if (keys[0]) q.keys.Hold(keys[0]);
       if (keys[1]) q.keys.Hold(keys[1]);
       q.Run(kReport);
-      EXPECT_EQ(1u, q.files.locks.size()) << "one copy tried";
+      EXPECT_EQ(1u, q.locks.taken.size()) << "one copy tried";
       EXPECT_TRUE(Copies(q.files).empty());
       if (std::string(fails) == "cancel") {
         EXPECT_TRUE(q.user.errors.empty()) << keys[0] << " " << keys[1];
@@ -154,7 +154,7 @@ TEST_F(RunBackupTest, NoFileDateStopsWithMessage) {
     q.Run(kReport);
     ASSERT_EQ(1u, q.user.errors.size());
     EXPECT_EQ(kNoDateMessage, q.user.errors[0]);
-    EXPECT_TRUE(q.files.locks.empty());
+    EXPECT_TRUE(q.locks.taken.empty());
     EXPECT_TRUE(q.user.dialogShown.empty());
     EXPECT_EQ(q.files.opened, q.files.closed);
   }
@@ -168,7 +168,7 @@ TEST_F(RunBackupTest, SystemDateNeedsNoOpenFile) {
   r.registry.Store(settings);
   r.files.fails = "open;copy";
   Run();
-  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2026-12-07.txt")}, r.files.locks);
+  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2026-12-07.txt")}, r.locks.taken);
   ASSERT_EQ(1u, r.user.errors.size());
   EXPECT_EQ(kCopyFailedMessage, r.user.errors[0]);
 }
@@ -198,7 +198,7 @@ TEST_F(RunBackupTest, NoSettingsUseFallbacks) {
   r.keys.Hold(kShiftKey);
   r.keys.Hold(kFolderKey);
   Run();
-  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-12.07.2026.txt")}, r.files.locks)
+  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-12.07.2026.txt")}, r.locks.taken)
       << "C:\\Docs\\ and the empty folder name: the source's own folder";
   EXPECT_EQ(std::vector<std::string>{"C:\\Docs\\report-12.07.2026.txt"}, Copies(r.files));
 }
@@ -244,7 +244,7 @@ TEST_F(RunBackupTest, FolderRuns) {
     q.Run(row.path);
     EXPECT_EQ(row.error == nullptr ? 0u : 1u, q.user.errors.size()) << row.what;
     if (row.target.empty()) {
-      EXPECT_TRUE(q.files.locks.empty()) << row.what;
+      EXPECT_TRUE(q.locks.taken.empty()) << row.what;
       continue;
     }
     ASSERT_TRUE(q.files.Has(row.target)) << row.what;
@@ -256,7 +256,7 @@ TEST_F(RunBackupTest, FolderRuns) {
       EXPECT_EQ(row.target, q.user.dialogShown[0]) << row.what;
     }
     if (!q.files.Below(source).empty()) {
-      EXPECT_EQ(FileNameOf(source, q.cp) + "\\a.txt", q.files.labels[0]) << row.what << ": the window's label";
+      EXPECT_EQ(FileNameOf(source, q.cp) + "\\a.txt", q.progress.labels[0]) << row.what << ": the window's label";
     }
   }
   // A tree that cannot be read: no date to give, or no copy to make.
@@ -271,7 +271,7 @@ TEST_F(RunBackupTest, FolderRuns) {
     q.Run("C:\\Docs\\Project");
     ASSERT_EQ(1u, q.user.errors.size()) << dateToUse;
     EXPECT_EQ(dateToUse[0] == '0' ? kNoDateMessage : kCopyFailedMessage, q.user.errors[0]) << dateToUse;
-    EXPECT_TRUE(q.files.locks.empty());
+    EXPECT_TRUE(q.locks.taken.empty());
   }
 }
 
@@ -306,7 +306,7 @@ TEST_F(RunBackupTest, TypedNamesGoByTheirFullPath) {
       continue;
     }
     EXPECT_TRUE(q.user.errors.empty()) << row.typed;
-    EXPECT_EQ(std::vector<std::string>{TargetLockName(row.copy)}, q.files.locks) << row.typed;
+    EXPECT_EQ(std::vector<std::string>{TargetLockName(row.copy)}, q.locks.taken) << row.typed;
     EXPECT_EQ(q.files.Below("C:\\Docs\\Project"), q.files.Below(row.copy)) << row.typed;
   }
 }
@@ -342,11 +342,11 @@ TEST_F(RunBackupTest, SelectionRuns) {
     items.push_back("c:\\docs\\F3.TXT");  // named twice
     q.RunItems(items, none);
     EXPECT_TRUE(q.user.errors.empty());
-    EXPECT_EQ(43u, q.files.locks.size()) << "each item once";
+    EXPECT_EQ(43u, q.locks.taken.size()) << "each item once";
     for (int n = 0; n < 40; ++n)
       EXPECT_EQ("body " + std::to_string(n), q.files.nodes["C:\\Docs\\f" + std::to_string(n) + "-2003-09-20.txt"].body);
     EXPECT_EQ("inside", q.files.nodes["C:\\Docs\\C.d-2003-09-20\\in.txt"].body);
-    EXPECT_EQ(std::vector<unsigned long long>{40 * 6 + 30 + 3 * 6}, q.files.begun) << "one window, the whole total";
+    EXPECT_EQ(std::vector<unsigned long long>{40 * 6 + 30 + 3 * 6}, q.progress.begun) << "one window, the whole total";
   }
   {  // the folder key with Shift: all into the backup folder
     FakeRun q;
@@ -385,7 +385,7 @@ TEST_F(RunBackupTest, SelectionRuns) {
     q.files.fails = "cancel C:\\Docs\\f4.txt";
     q.RunItems(items, none);
     EXPECT_TRUE(q.user.errors.empty());
-    EXPECT_EQ(5u, q.files.locks.size()) << "nothing after Cancel";
+    EXPECT_EQ(5u, q.locks.taken.size()) << "nothing after Cancel";
     EXPECT_TRUE(q.files.Has("C:\\Docs\\f3-2003-09-20.txt"));
     EXPECT_EQ("earlier", q.files.nodes["C:\\Docs\\f4-2003-09-20.txt"].body);
     EXPECT_FALSE(q.files.Has("C:\\Docs\\~f4-2003-09-20.txt.keepsnap"));

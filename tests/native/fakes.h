@@ -10,6 +10,7 @@
 #include "core/backup_run.h"
 #include "core/file_system.h"
 #include "core/settings.h"
+#include "core/target_lock.h"
 
 namespace keepsnap {
 
@@ -57,8 +58,7 @@ class FakeFiles : public FileSystem {
   std::string sameAs;  // another name of the source's own file
   std::map<std::string, std::string> longForms;  // short path -> long path
   std::string currentFolder = "C:\\Docs";
-  std::vector<std::string> calls, locks, labels;
-  std::vector<unsigned long long> begun;  // each BeginCopies' total
+  std::vector<std::string> calls;
   std::string openedPath;
   std::map<std::string, int> attributesAsked;
   int opened = 0, closed = 0, changes = 0, killAt = 0;
@@ -174,10 +174,8 @@ class FakeFiles : public FileSystem {
     Folder(folder, kFolderAttribute | (hidden ? kHiddenAttribute : 0));
     return true;
   }
-  void BeginCopies(unsigned long long totalBytes) override { begun.push_back(totalBytes); }
-  CopyOutcome Copy(const std::string& source, const std::string& copy, const std::string& label, bool hide) override {
+  CopyOutcome Copy(const std::string& source, const std::string& copy, bool hide) override {
     calls.push_back("copy " + copy);
-    labels.push_back(label);
     if (!Has(source) || Has(copy)) return CopyOutcome::Failed;  // never onto a leftover
     Change();
     Node made = nodes[source];
@@ -226,14 +224,31 @@ class FakeFiles : public FileSystem {
     Change();
     nodes.erase(path);
   }
-  std::unique_ptr<HeldLock> Lock(const std::string& name) override {
-    locks.push_back(name);
-    return std::unique_ptr<HeldLock>(new HeldLock);
-  }
 
  private:
   void Change() {
     if (++changes == killAt) throw Killed();
+  }
+};
+
+// The progress window: the totals begun and the labels shown, in order.
+class FakeProgress : public CopyProgress {
+ public:
+  std::vector<unsigned long long> begun;
+  std::vector<std::string> labels;
+  bool cancelled = false;
+  void Begin(unsigned long long totalBytes) override { begun.push_back(totalBytes); }
+  void Label(const std::string& label) override { labels.push_back(label); }
+  bool Cancelled() override { return cancelled; }
+};
+
+// The targets' locks, by name, in the order taken.
+class FakeLocks : public TargetLocks {
+ public:
+  std::vector<std::string> taken;
+  std::unique_ptr<HeldLock> Lock(const std::string& name) override {
+    taken.push_back(name);
+    return std::unique_ptr<HeldLock>(new HeldLock);
   }
 };
 
@@ -278,15 +293,17 @@ struct FakeRun {
   FakeKeys keys;
   FakeRegistry registry;
   FakeFiles files;
+  FakeProgress progress;
+  FakeLocks locks;
   FakeClock clock;
   FakeUser user;
   CodePage cp;
   void Run(const std::string& commandLinePath) {
-    BackupServices services = {keys, registry, files, clock, user, cp};
+    BackupServices services = {keys, registry, files, progress, locks, clock, user, cp};
     RunBackup(commandLinePath, services);
   }
   void RunItems(const std::vector<std::string>& items, const ModifierState& modifiers) {
-    BackupServices services = {keys, registry, files, clock, user, cp};
+    BackupServices services = {keys, registry, files, progress, locks, clock, user, cp};
     RunSelection(items, modifiers, services);
   }
 };

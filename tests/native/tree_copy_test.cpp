@@ -11,6 +11,9 @@
 namespace keepsnap {
 namespace {
 
+// A progress window nobody cancels; what it shows is checked by the run's tests.
+FakeProgress window;
+
 const char kProject[] = "C:\\Docs\\Project";
 const char kProjectCopy[] = "C:\\Docs\\Project-2003-09-20";
 const char kProjectTemporary[] = "C:\\Docs\\~Project-2003-09-20.keepsnap";
@@ -117,7 +120,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
     TreePlan plan;
     ASSERT_TRUE(PlanTree(kProject, t, &plan));
     t.fails = r.fails;
-    EXPECT_EQ(r.outcome, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t)) << r.what;
+    EXPECT_EQ(r.outcome, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window)) << r.what;
     EXPECT_FALSE(t.Has(kProjectTemporary)) << r.what << ": a temporary left";
     EXPECT_FALSE(t.Has(kProjectAside)) << r.what << ": an aside copy left";
     if (r.outcome == CopyOutcome::Done) {
@@ -139,7 +142,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
     MakeProject(&t);
     TreePlan plan;
     ASSERT_TRUE(PlanTree(kProject, t, &plan));
-    EXPECT_EQ(CopyOutcome::Failed, CopyTreeWholeOrNothing(kProject, target, plan, CodePage(), t)) << target;
+    EXPECT_EQ(CopyOutcome::Failed, CopyTreeWholeOrNothing(kProject, target, plan, CodePage(), t, window)) << target;
     EXPECT_EQ(0, t.changes) << target;
   }
 }
@@ -161,7 +164,7 @@ TEST(CopyTreeWholeOrNothing, KilledAnywhere) {
     t.killAt = killAt;
     bool killed = false;
     try {
-      CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t);
+      CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window);
     } catch (FakeFiles::Killed&) {
       killed = true;
     }
@@ -178,7 +181,7 @@ TEST(CopyTreeWholeOrNothing, KilledAnywhere) {
       }
     }
     t.killAt = 0;
-    EXPECT_EQ(CopyOutcome::Done, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t)) << killAt;
+    EXPECT_EQ(CopyOutcome::Done, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window)) << killAt;
     EXPECT_EQ(kProjectCopied, t.Below(kProjectCopy)) << "the run after a kill at " << killAt;
     EXPECT_FALSE(t.Has(kProjectTemporary) || t.Has(kProjectAside)) << "left after the run after a kill at " << killAt;
   }

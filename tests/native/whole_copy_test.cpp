@@ -10,6 +10,9 @@
 namespace keepsnap {
 namespace {
 
+// A progress window nobody cancels; what it shows is checked by the run's tests.
+FakeProgress window;
+
 const char kSource[] = "C:\\Docs\\report.txt";
 const char kTarget[] = "C:\\Docs\\report-2003-09-20.txt";
 const char kTemporary[] = "C:\\Docs\\~report-2003-09-20.txt.keepsnap";
@@ -53,7 +56,7 @@ TEST(CopyWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
     if (r.earlierAttributes != 99) f.File(kTarget, std::string(1000, 'e'), r.earlierAttributes);
     if (r.leftover) f.File(kTemporary, std::string(10, 't'), kHiddenAttribute);
     f.fails = r.fails;
-    EXPECT_EQ(r.outcome, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), f)) << r.what;
+    EXPECT_EQ(r.outcome, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), f, window)) << r.what;
     EXPECT_EQ(r.calls, f.calls) << r.what;
     EXPECT_FALSE(f.Has(kTemporary)) << r.what << ": the temporary outlived the run";
     if (r.outcome == CopyOutcome::Done) {
@@ -74,16 +77,16 @@ TEST(CopyWholeOrNothing, SourceNeverReplacedHiddenSourceStaysHidden) {
   f.File(kSource, std::string(3000, 's'));
   f.sameAs = "C:\\DOCS~1\\REPORT.TXT";
   f.File(f.sameAs, std::string(3000, 's'));  // the other spelling is there, as the source is
-  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, "report.txt", CodePage(), f));
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, "report.txt", CodePage(), f, window));
   EXPECT_TRUE(f.calls.empty());
 
   FakeFiles gone;  // the source went, or the calls cannot reach its name
-  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), gone));
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), gone, window));
   EXPECT_TRUE(gone.calls.empty());
 
   FakeFiles hidden;
   hidden.File(kSource, std::string(3000, 's'), kHiddenAttribute);
-  EXPECT_EQ(CopyOutcome::Done, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), hidden));
+  EXPECT_EQ(CopyOutcome::Done, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), hidden, window));
   EXPECT_EQ(kHiddenAttribute, hidden.nodes[kTarget].attributes);
 }
 

@@ -10,9 +10,11 @@
 #include "core/command_line.h"
 #include "win32/ansi_code_page.h"
 #include "win32/clock.h"
+#include "win32/copier.h"
 #include "win32/dll_search.h"
 #include "win32/file_system.h"
 #include "win32/registry_settings.h"
+#include "win32/target_locks.h"
 
 namespace {
 
@@ -40,11 +42,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::string path = blank == std::string::npos ? "" : rest.substr(blank + 1);
   HeldKeys held(keys.find("shift") != std::string::npos, keys.find("folder") != std::string::npos);
   keepsnap::RegistrySettings settings;
-  keepsnap::Win32FileSystem files;
+  keepsnap::Copier copier;
+  keepsnap::Win32FileSystem files(copier);
+  keepsnap::Win32TargetLocks locks;
   keepsnap::Win32Clock clock;
   keepsnap::SnapcopyUser user(instance);
   const keepsnap::CodePage cp = keepsnap::SystemAnsiCodePage();
-  keepsnap::BackupServices services = {held, settings, files, clock, user, cp};
+  keepsnap::BackupServices services = {held, settings, files, copier, locks, clock, user, cp};
   keepsnap::RunBackup(path, services);
   return 0;
 }

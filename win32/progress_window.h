@@ -5,6 +5,7 @@
 #include <string>
 
 #include "win32/handles.h"
+#include "win32/late_bound.h"
 
 struct IProgressDialog;
 
@@ -12,12 +13,12 @@ namespace keepsnap {
 
 // The shell's own progress window (IProgressDialog) for a long copy. Nothing
 // of it is loaded until Show: a copy that ends in time loads no COM.
-class CopyProgress {
+class ProgressWindow {
  public:
-  CopyProgress();
-  ~CopyProgress();
-  CopyProgress(const CopyProgress&) = delete;
-  CopyProgress& operator=(const CopyProgress&) = delete;
+  ProgressWindow();
+  ~ProgressWindow();
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
 
   // False when the window cannot be had; the copy goes on without it.
   bool Show(const std::string& fileName);
@@ -29,7 +30,7 @@ class CopyProgress {
   void Close();
 
  private:
-  HMODULE ole32_ = nullptr;
+  SystemLibrary ole32_;
   ComPtr<::IProgressDialog> dialog_;
   bool comStarted_ = false;
 };

@@ -1,4 +1,4 @@
-#include "win32/copy_progress.h"
+#include "win32/progress_window.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "product.h"
+#include "win32/text.h"
 
 namespace keepsnap {
 
@@ -20,14 +21,8 @@ typedef HRESULT(WINAPI* CoInitializeExCall)(LPVOID, DWORD);
 typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 typedef void(WINAPI* CoUninitializeCall)();
 
-// The window takes UTF-16 text. Held in a vector: a wide string class would
-// bring a large part of the C++ library into the program.
-std::vector<wchar_t> Wide(const std::string& text) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::vector<wchar_t> wide(n > 0 ? static_cast<size_t>(n) : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
-  return wide;
-}
+// The window takes UTF-16 text: the programs' own, or the product's facts (UTF-8).
+std::vector<wchar_t> Wide(const std::string& text) { return ToUtf16(text, CP_ACP); }
 
 // "12.50 MB", in the units Explorer shows; whole numbers only, which keeps
 // floating-point formatting out of the program.
@@ -49,23 +44,20 @@ std::string Amount(unsigned long long bytes) {
 
 }  // namespace
 
-CopyProgress::CopyProgress() {}
+ProgressWindow::ProgressWindow() {}
 
-CopyProgress::~CopyProgress() { Close(); }
+ProgressWindow::~ProgressWindow() { Close(); }
 
-bool CopyProgress::Show(const std::string& fileName) {
-  // A known DLL: always the system's own, whatever lies beside the program.
-  ole32_ = LoadLibraryA("ole32.dll");
-  if (ole32_ == nullptr) return false;
-  const CoInitializeExCall initialize =
-      reinterpret_cast<CoInitializeExCall>(reinterpret_cast<void*>(GetProcAddress(ole32_, "CoInitializeEx")));
-  const CoCreateInstanceCall create =
-      reinterpret_cast<CoCreateInstanceCall>(reinterpret_cast<void*>(GetProcAddress(ole32_, "CoCreateInstance")));
+bool ProgressWindow::Show(const std::string& fileName) {
+  // Kept loaded: the dialog's own thread may still be ending when it closes.
+  if (!ole32_.Load("ole32.dll", true)) return false;
+  const CoInitializeExCall initialize = ole32_.Find<CoInitializeExCall>("CoInitializeEx");
+  const CoCreateInstanceCall create = ole32_.Find<CoCreateInstanceCall>("CoCreateInstance");
   if (initialize == nullptr || create == nullptr) return false;
   comStarted_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
   if (FAILED(create(kProgressDialogClass, nullptr, CLSCTX_INPROC_SERVER, kProgressDialogInterface, dialog_.Receive())))
     return false;
-  dialog_->SetTitle(Wide(KEEPSNAP_FULL_NAME).data());
+  dialog_->SetTitle(ToUtf16(KEEPSNAP_FULL_NAME, CP_UTF8).data());
   dialog_->SetCancelMsg(L"Cancelling...", nullptr);
   dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
   if (FAILED(dialog_->StartProgressDialog(nullptr, nullptr, PROGDLG_AUTOTIME | PROGDLG_NOMINIMIZE, nullptr))) {
@@ -75,30 +67,28 @@ bool CopyProgress::Show(const std::string& fileName) {
   return true;
 }
 
-void CopyProgress::Name(const std::string& fileName) {
+void ProgressWindow::Name(const std::string& fileName) {
   if (dialog_) dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
 }
 
-void CopyProgress::Update(unsigned long long done, unsigned long long total) {
+void ProgressWindow::Update(unsigned long long done, unsigned long long total) {
   if (!dialog_ || total == 0) return;
   dialog_->SetProgress64(done, total);
   dialog_->SetLine(2, Wide(Amount(done) + " of " + Amount(total)).data(), FALSE, nullptr);
 }
 
-bool CopyProgress::Cancelled() { return dialog_ && dialog_->HasUserCancelled(); }
+bool ProgressWindow::Cancelled() { return dialog_ && dialog_->HasUserCancelled(); }
 
-void CopyProgress::Close() {
+void ProgressWindow::Close() {
   if (dialog_) {
     dialog_->StopProgressDialog();
     dialog_.Reset();
   }
   if (comStarted_) {
-    const CoUninitializeCall uninitialize =
-        reinterpret_cast<CoUninitializeCall>(reinterpret_cast<void*>(GetProcAddress(ole32_, "CoUninitialize")));
+    const CoUninitializeCall uninitialize = ole32_.Find<CoUninitializeCall>("CoUninitialize");
     if (uninitialize != nullptr) uninitialize();
     comStarted_ = false;
   }
-  // The library stays loaded: the dialog's own thread may still be ending.
 }
 
 }  // namespace keepsnap
