@@ -12,7 +12,7 @@ const char kFolderVerbKey[] = "Directory\\shell\\" KEEPSNAP_VERB;
 const char kFileDropTargetKey[] = "*\\shell\\" KEEPSNAP_VERB "\\DropTarget";
 const char kFolderDropTargetKey[] = "Directory\\shell\\" KEEPSNAP_VERB "\\DropTarget";
 const char kDropServerKey[] = "CLSID\\" KEEPSNAP_DROP_CLSID "\\LocalServer32";
-const char kInstalledProgram[] = "snapcopy.exe";
+const char kInstalledProgram[] = KEEPSNAP_COPY_PROGRAM;
 
 const char kConfirmMessage[] = "Update your " KEEPSNAP_FULL_NAME " property settings?";
 const char kConfirmCaption[] = "CONFIRM";
@@ -71,21 +71,32 @@ SavedSettings SaveSettings(SettingsSink& sink, int order, int separator, int sou
 
 bool ReadWindowsDirectory(const SizedRead& read, std::string* path) { return ReadGrowing(read, 261, path); }
 
-bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
+namespace {
+
+// The folder the setup runs from, without its last backslash; false where
+// the path has none.
+bool ProgramFolder(bool haveOwnPath, const std::string& ownPath, const CodePage& cp, std::string* folder) {
   if (!haveOwnPath) return false;
-  const int slash = LastIndexOf(ownPath, '\\', platform.AnsiCodePage());
+  const int slash = LastIndexOf(ownPath, '\\', cp);
   if (slash < 0) return false;
-  std::string windows;
-  if (!platform.WindowsDirectory(&windows)) return false;
-  const std::string source = ownPath.substr(0, slash) + "\\" + kInstalledProgram;
-  const std::string target = windows + "\\" + kInstalledProgram;
-  return platform.CopyFileTo(source, target);
+  *folder = ownPath.substr(0, slash);
+  return true;
 }
 
-void RegisterMenuPackage(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
-  if (!haveOwnPath) return;
-  const int slash = LastIndexOf(ownPath, '\\', platform.AnsiCodePage());
-  if (slash > 0) platform.RegisterMenuPackage(ownPath.substr(0, slash));
+}  // namespace
+
+bool InstallBackupCommand(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
+  std::string folder, windows;
+  if (!ProgramFolder(haveOwnPath, ownPath, platform.AnsiCodePage(), &folder) || !platform.WindowsDirectory(&windows))
+    return false;
+  return platform.CopyFileTo(folder + "\\" + kInstalledProgram, windows + "\\" + kInstalledProgram);
+}
+
+void OfferWindows11Menu(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform) {
+  std::string folder;
+  // A path whose one backslash leads it names no folder to register from.
+  if (ProgramFolder(haveOwnPath, ownPath, platform.AnsiCodePage(), &folder) && !folder.empty())
+    platform.RegisterMenuPackage(folder);
 }
 
 std::string ContextMenuCommand(const std::string& windowsDirectory) {
@@ -131,8 +142,8 @@ std::string FinalReport(const SavedSettings& saved, bool installed, const WriteO
   std::string text = complete ? "Successfully updated " KEEPSNAP_FULL_NAME : KEEPSNAP_FULL_NAME " was NOT fully updated";
   text += "\n\nDetails...\n";
   text += saved.report;
-  text += installed ? "\nCopied snapcopy.exe to the Windows directory"
-                    : "\nError copying snapcopy.exe to the Windows directory";
+  text += installed ? "\nCopied " KEEPSNAP_COPY_PROGRAM " to the Windows directory"
+                    : "\nError copying " KEEPSNAP_COPY_PROGRAM " to the Windows directory";
   text += menu.created ? "\n- Registry key created -" : "\n- Registry key NOT created -";
   text += menu.saved ? "\n- Registry value set -" : "\n- Registry NOT value set -";
   return text;
@@ -150,7 +161,7 @@ void ApplySettings(SetupView& view, SetupPlatform& platform) {
 
   const bool installed = InstallBackupCommand(haveOwnPath, ownPath, platform);
   const WriteOutcome menu = RegisterContextMenu(platform);
-  RegisterMenuPackage(haveOwnPath, ownPath, platform);
+  OfferWindows11Menu(haveOwnPath, ownPath, platform);
   const SavedSettings saved =
       SaveSettings(platform, choices.dateOrder, choices.separator, choices.dateSource, choices.folderName);
   view.ShowReport(FinalReport(saved, installed, menu));

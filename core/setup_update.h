@@ -98,9 +98,17 @@ WriteOutcome RegisterContextMenu(SetupPlatform& platform);
 // The text of the final box: headline, details, and every step's outcome.
 std::string FinalReport(const SavedSettings& saved, bool installed, const WriteOutcome& menu);
 
-// The Windows 11 menu's package, from the folder the setup runs from, as
-// the zip and the installer lay it out beside snapcopy.exe.
-void RegisterMenuPackage(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
+// The Windows 11 menu for the user who runs the setup: its package, from
+// the folder the setup runs from, as the zip and the installer lay it out
+// beside snapcopy.exe.
+void OfferWindows11Menu(bool haveOwnPath, const std::string& ownPath, SetupPlatform& platform);
+
+// The installer's log line on the Windows 11 menu's package, registered
+// for the installing user or removed again: `result` is what Windows
+// answered (an HRESULT): done, nothing to do (S_FALSE, 1), or a failure,
+// named by its code.
+enum class MenuPackageStep { Register, Remove };
+std::string MenuPackageLogLine(MenuPackageStep step, long result);
 
 // What the Update button does.
 void ApplySettings(SetupView& view, SetupPlatform& platform);

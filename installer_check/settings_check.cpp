@@ -11,8 +11,10 @@
 
 #include "core/install_check.h"
 #include "core/path_text.h"
+#include "core/setup_update.h"
 #include "core/sized_read.h"
 #include "win32/menu_package.h"
+#include "win32/text.h"
 
 namespace {
 
@@ -29,12 +31,7 @@ std::string Property(MSIHANDLE install, const wchar_t* name) {
         return result == ERROR_SUCCESS ? length : 0;
       },
       64, &value);
-  if (!read) return std::string();
-  const int length = static_cast<int>(value.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, value.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string text(bytes > 0 ? static_cast<size_t>(bytes) : 0, '\0');
-  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, value.data(), length, &text[0], bytes, nullptr, nullptr);
-  return text;
+  return read ? keepsnap::FromUtf16(value.data(), value.size(), CP_UTF8) : std::string();
 }
 
 // One line in the install's log.
@@ -68,12 +65,12 @@ extern "C" UINT __stdcall CheckSettings(MSIHANDLE install) {
 // classic entry is there.
 extern "C" UINT __stdcall RegisterWindows11Menu(MSIHANDLE install) {
   const std::string folder = keepsnap::WithoutTrailingSeparators(Property(install, L"INSTALLDIR"));
-  Log(install, keepsnap::MenuPackageOutcome(true, keepsnap::RegisterMenuPackage(folder)));
+  Log(install, keepsnap::MenuPackageLogLine(keepsnap::MenuPackageStep::Register, keepsnap::DeployMenuPackage(folder)));
   return ERROR_SUCCESS;
 }
 
 // And removed for that user before the files go.
 extern "C" UINT __stdcall RemoveWindows11Menu(MSIHANDLE install) {
-  Log(install, keepsnap::MenuPackageOutcome(false, keepsnap::RemoveMenuPackage()));
+  Log(install, keepsnap::MenuPackageLogLine(keepsnap::MenuPackageStep::Remove, keepsnap::RemoveMenuPackage()));
   return ERROR_SUCCESS;
 }

@@ -10,18 +10,15 @@ namespace keepsnap {
 // keepsnap_menu.dll in the installed folder.
 extern const char kMenuPackageFile[];
 
-// Registers the package in the folder (UTF-8 text) for the user who runs
-// this, with the folder as its external location, and waits for Windows to have it: S_OK
-// then; S_FALSE where there is nothing to do (no package in the folder, a
-// Windows older than 11); else the failure, such as no package manager, an
-// untrusted signature or a policy.
-HRESULT RegisterMenuPackage(const std::string& folder);
+// Adds the package in the folder (UTF-8 text) for the user who runs this,
+// with the folder as its external location, and waits for Windows to have
+// it: S_OK then; S_FALSE where there is nothing to do (no package in the
+// folder, a Windows older than 11); else the failure, such as no package
+// manager, an untrusted signature or a policy.
+HRESULT DeployMenuPackage(const std::string& folder);
 
 // Removes the package for the user who runs this: S_OK, S_FALSE where
 // Windows is older than 11, or the failure (one when it was not there).
 HRESULT RemoveMenuPackage();
-
-// One line for a log on either's outcome.
-std::string MenuPackageOutcome(bool registering, HRESULT result);
 
 }  // namespace keepsnap

@@ -37,7 +37,7 @@ void Win32SetupPlatform::RegisterMenuPackage(const std::string& folder) {
   if (GetACP() != CP_UTF8) return;
   // Its outcome is no line of the report: where Windows refuses the package
   // (no trust in its signature, a policy), the classic entry is there.
-  keepsnap::RegisterMenuPackage(folder);
+  DeployMenuPackage(folder);
 }
 
 WriteOutcome Win32SetupPlatform::RegisterValue(const char* keyPath, const char* valueName, const std::string& text) {

@@ -260,6 +260,28 @@ TEST(SaveSettings, LinesPerOutcome) {
 
 // A cut-short own path or Windows directory is never copied from or to, nor
 // registered.
+// The installer's log line on the Windows 11 menu's package: each outcome,
+// and a failure named by its code's 32 bits, wherever long is wider.
+TEST(MenuPackageLogLine, EachOutcome) {
+  const std::string what = "Morvane Keepsnap: the Windows 11 menu's package (Morvane.Keepsnap.ContextMenu) ";
+  const long accessDenied = static_cast<int>(0x80070005u);
+  const struct {
+    MenuPackageStep step;
+    long result;
+    std::string line;
+  } rows[] = {
+      {MenuPackageStep::Register, 0, what + "was registered for this user"},
+      {MenuPackageStep::Register, 1, what + "was not registered: not Windows 11, or no package beside the programs"},
+      {MenuPackageStep::Register, accessDenied,
+       what + "could not be registered for this user, error 0x80070005; the classic entry is there"},
+      {MenuPackageStep::Remove, 0, what + "was removed for this user"},
+      {MenuPackageStep::Remove, 1, what + "was not removed: not Windows 11"},
+      {MenuPackageStep::Remove, 0x1F, what + "was removed for this user"},
+      {MenuPackageStep::Remove, static_cast<int>(0x80073CF1u), what + "could not be removed, error 0x80073CF1"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.line, MenuPackageLogLine(row.step, row.result)) << row.result;
+}
+
 TEST(InstallBackupCommand, NoCopyFromAWrongPlace) {
   FakeSetupPlatform platform;
   platform.ownPathWorks = false;
