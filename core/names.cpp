@@ -25,50 +25,67 @@ std::string MakeDateStamp(const BackupSettings& settings, const CalendarDate& da
   return month + sep + day + sep + year;
 }
 
-std::string ExtensionOf(const std::string& path, const CodePage& cp) {
-  const int s = LastIndexOf(path, '\\', cp);
-  const int d = LastIndexOf(path, '.', cp);
-  if (d > 0 && d > s) return path.substr(d);
-  return std::string();
+PathParts SplitPath(const std::string& path, const CodePage& cp) {
+  int s = -1, d = -1;  // the last backslash and the last dot that are characters of their own
+  for (std::string::size_type i = 0; i < path.size(); i += cp.CharacterSize(path, i)) {
+    if (cp.CharacterSize(path, i) != 1) continue;
+    if (path[i] == '\\') s = static_cast<int>(i);
+    if (path[i] == '.') d = static_cast<int>(i);
+  }
+  // Only a dot after the folder and past index 0 starts an extension, so a
+  // name without one (no dot, or only a leading one) keeps all of itself.
+  const std::string::size_type end = d > 0 && d > s ? static_cast<std::string::size_type>(d) : path.size();
+  const std::string::size_type nameAt = s > 0 ? static_cast<std::string::size_type>(s) + 1 : 0;
+  PathParts parts;
+  parts.folder = path.substr(0, nameAt);
+  parts.base = path.substr(nameAt, end - nameAt);
+  parts.extension = path.substr(end);
+  return parts;
 }
 
-// Only what ExtensionOf moves behind the stamp is cut off, so a name without
-// an extension (no dot, or only a leading one) keeps all of itself.
+std::string ExtensionOf(const std::string& path, const CodePage& cp) { return SplitPath(path, cp).extension; }
+
 std::string StripExtension(const std::string& path, const CodePage& cp) {
-  const int s = LastIndexOf(path, '\\', cp);
-  const int d = LastIndexOf(path, '.', cp);
-  if (d > 0 && d > s) return path.substr(0, d);
-  return path;
+  const PathParts parts = SplitPath(path, cp);
+  return parts.folder + parts.base;
 }
 
-std::string FolderOf(const std::string& path, const CodePage& cp) {
-  const int s = LastIndexOf(path, '\\', cp);
-  if (s > 0) return path.substr(0, s + 1);
-  return std::string();
-}
+std::string FolderOf(const std::string& path, const CodePage& cp) { return SplitPath(path, cp).folder; }
 
 // A path without a folder part is all file name.
 std::string FileNameOf(const std::string& path, const CodePage& cp) {
-  const int s = LastIndexOf(path, '\\', cp);
-  if (s > 0) return path.substr(s + 1);
-  return path;
+  const PathParts parts = SplitPath(path, cp);
+  return parts.base + parts.extension;
 }
+
+namespace {
+
+// A file's name, or a folder's whole name: a dot in it marks no extension.
+std::string Stamped(const PathParts& parts, const std::string& stamp, SourceKind kind) {
+  if (kind == SourceKind::Folder) return parts.base + parts.extension + "-" + stamp;
+  return parts.base + "-" + stamp + parts.extension;
+}
+
+std::string BackupFolderOf(const PathParts& parts, const BackupSettings& settings) {
+  return parts.folder + settings.backup_folder + "\\";
+}
+
+}  // namespace
 
 std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp,
                              SourceKind kind) {
-  if (kind == SourceKind::Folder) return path + "-" + stamp;
-  return StripExtension(path, cp) + "-" + stamp + ExtensionOf(path, cp);
+  const PathParts parts = SplitPath(path, cp);
+  return parts.folder + Stamped(parts, stamp, kind);
 }
 
 std::string BackupFolderPath(const std::string& path, const BackupSettings& settings, const CodePage& cp) {
-  return FolderOf(StripExtension(path, cp), cp) + settings.backup_folder + "\\";
+  return BackupFolderOf(SplitPath(path, cp), settings);
 }
 
 std::string BackupFolderTarget(const std::string& path, const BackupSettings& settings,
                                const std::string& stamp, const CodePage& cp, SourceKind kind) {
-  if (kind == SourceKind::Folder) return BackupFolderPath(path, settings, cp) + FileNameOf(path, cp) + "-" + stamp;
-  const std::string base = StripExtension(path, cp);
-  return BackupFolderPath(path, settings, cp) + FileNameOf(base, cp) + "-" + stamp + ExtensionOf(path, cp);
+  const PathParts parts = SplitPath(path, cp);
+  return BackupFolderOf(parts, settings) + Stamped(parts, stamp, kind);
 }
 
 }  // namespace keepsnap

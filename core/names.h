@@ -20,8 +20,19 @@ std::string PadTwo(const std::string& text);
 // The date as the settings ask for it, e.g. 2003-09-20 or 09.20.2003.
 std::string MakeDateStamp(const BackupSettings& settings, const CalendarDate& date);
 
-// Splitting a source path. A dot before the last backslash belongs to a
-// folder; a dot at index 0 starts no extension.
+// A source path split once: its folder up to and with its last backslash
+// (none for a backslash at index 0), its base name, and the extension that
+// moves behind the stamp. A dot before the last backslash belongs to a
+// folder; a dot at index 0 starts no extension. The three together are the
+// path.
+struct PathParts {
+  std::string folder;
+  std::string base;
+  std::string extension;
+};
+PathParts SplitPath(const std::string& path, const CodePage& cp);
+
+// The documented helpers, each a piece of the split.
 std::string ExtensionOf(const std::string& path, const CodePage& cp);
 std::string StripExtension(const std::string& path, const CodePage& cp);
 std::string FolderOf(const std::string& path, const CodePage& cp);

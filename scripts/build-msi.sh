@@ -22,7 +22,7 @@ stage=$1 version=$2 out=$3
 code() { python3 -c 'import sys, uuid; print("{%s}" % str(uuid.uuid5(uuid.UUID("6f3c2a51-7e44-4c1b-9b0d-2c5e8a4d1f70"), sys.argv[1])).upper())' "$1"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -p "$stage/snapcopy.exe" "$stage/snapsetup.exe" "$stage/help.html" "$stage/settings_check.dll" "$work/"
+cp -p "$stage/$KEEPSNAP_COPY_PROGRAM" "$stage/$KEEPSNAP_SETUP_PROGRAM" "$stage/help.html" "$stage/settings_check.dll" "$work/"
 # The Windows 11 menu comes with the signed release alone.
 menu_package=no
 if [ -f "$stage/keepsnap-menu.msix" ]; then
@@ -31,13 +31,14 @@ if [ -f "$stage/keepsnap-menu.msix" ]; then
 fi
 cp "$root/resources/keepsnap.ico" "$work/"
 # The cabinet keeps each file's time: the icon's too, though it is no file of the package.
-touch -r "$stage/snapcopy.exe" "$work/keepsnap.ico"
+touch -r "$stage/$KEEPSNAP_COPY_PROGRAM" "$work/keepsnap.ico"
 # wixl takes sources relative to the folder it runs in.
 # Both tools stamp the time they run into the package; a fixed one (the
 # zip's) makes the same input give the same bytes.
 fixed_time() { TZ=UTC faketime '2000-01-01 00:00:00' "$@"; }
 (cd "$work" && fixed_time wixl -a x86 -D Version="$version" -D ProductCode="$(code "product $version")" -D Programs=. -D Resources=. \
   -D Maker="$KEEPSNAP_MAKER" -D Product="$KEEPSNAP_PRODUCT" -D Publisher="$KEEPSNAP_PUBLISHER" \
+  -D CopyProgram="$KEEPSNAP_COPY_PROGRAM" -D SetupProgram="$KEEPSNAP_SETUP_PROGRAM" \
   -D Verb="$KEEPSNAP_VERB" -D SettingsKey="$KEEPSNAP_SETTINGS_KEY" -D DropClsid="$KEEPSNAP_DROP_CLSID" \
   -D MenuPackage=$menu_package \
   "$root/release/keepsnap.wxs" -o package.msi) \

@@ -269,7 +269,7 @@ def check(path, certificate):
             problems.append('the manifest lacks rescap:%s' % capability)
     application = one('m:Applications/m:Application', 'Application')
     if application is not None:
-        wanted = {'Executable': 'snapcopy.exe', '{%s}TrustLevel' % NS['uap10']: 'mediumIL',
+        wanted = {'Executable': fact('KEEPSNAP_COPY_PROGRAM'), '{%s}TrustLevel' % NS['uap10']: 'mediumIL',
                   '{%s}RuntimeBehavior' % NS['uap10']: 'win32App'}
         for attribute, value in wanted.items():
             if application.get(attribute) != value:

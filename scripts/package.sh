@@ -20,7 +20,7 @@ name=$(keepsnap_release_name "${2:-win32}")
 out=${3:-$root/dist}
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$build/backup_command/snapcopy.exe" "$build/setup_utility/snapsetup.exe" \
+cp "$build/backup_command/$KEEPSNAP_COPY_PROGRAM" "$build/setup_utility/$KEEPSNAP_SETUP_PROGRAM" \
    "$build/installer_check/settings_check.dll" "$stage/"
 # The help page and uninstall.cmd carry the product's facts.
 keepsnap_fill "$root/release/help.html.in" "$stage/help.html"
@@ -46,10 +46,10 @@ sign() {  # sign FILE: in place, with the credentials given
     { cat "$stage/.sign.log" >&2; echo "package: signing $(basename "$1") failed" >&2; exit 1; }
   mv "$1.signed" "$1"
 }
-files=(help.html snapcopy.exe snapsetup.exe uninstall.cmd)
+files=(help.html "$KEEPSNAP_COPY_PROGRAM" "$KEEPSNAP_SETUP_PROGRAM" uninstall.cmd)
 if [ ${#credentials[@]} -gt 0 ]; then
   # The installer's check too: msiexec runs it, and the package carries it.
-  for program in snapcopy.exe snapsetup.exe settings_check.dll; do sign "$stage/$program"; done
+  for program in "$KEEPSNAP_COPY_PROGRAM" "$KEEPSNAP_SETUP_PROGRAM" settings_check.dll; do sign "$stage/$program"; done
   # The Windows 11 menu: the x86_64 DLL (Windows 11 has no 32-bit Explorer)
   # and its package, whose Publisher must be the certificate's subject.
   cp "$root/build/win64/menu_command/keepsnap_menu.dll" "$stage/"
@@ -76,7 +76,7 @@ rm -f "$out/$name.msi"
 "$root/scripts/build-msi.sh" "$stage" "$KEEPSNAP_VERSION" "$out/$name.msi"
 if [ ${#credentials[@]} -gt 0 ]; then
   sign "$out/$name.msi"
-  echo "package: snapcopy.exe, snapsetup.exe, keepsnap_menu.dll, keepsnap-menu.msix and $name.msi signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
+  echo "package: $KEEPSNAP_COPY_PROGRAM, $KEEPSNAP_SETUP_PROGRAM, keepsnap_menu.dll, keepsnap-menu.msix and $name.msi signed${KEEPSNAP_SIGN_TIMESTAMP:+ and timestamped}" >&2
 else
   echo "package: UNSIGNED release (no certificate given: set KEEPSNAP_SIGN_PFX, or KEEPSNAP_SIGN_KEY and KEEPSNAP_SIGN_CERT)" >&2
   echo "package: no Windows 11 menu package in an UNSIGNED release: Windows registers only a signed one; the classic entry is there" >&2
