@@ -3,8 +3,9 @@
 // do without, in the same order: each folder listed and made, each file
 // copied with CopyFileExA and flushed to the disk. Built again with
 // READ_KEYS, which reads the held keys first, as every program the shell
-// starts for a backup must, and with FLUSH_LAST, which flushes every copy
-// only once all are written, as snapcopy does.
+// starts for a backup must, with FLUSH_LAST, which flushes every copy only
+// once all are written, as snapcopy does, and with NO_FLUSH, which never
+// flushes: what a backup's durability costs is the distance to that one.
 #include <windows.h>
 
 #include <string>
@@ -19,7 +20,11 @@ static bool Flush(const std::string& path) {
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
-#if defined(READ_KEYS) && defined(FLUSH_LAST)
+#if defined(READ_KEYS) && defined(NO_FLUSH)
+  BYTE keys[256];
+  if (!GetKeyboardState(keys)) return 6;
+  const std::string root = line, target = root + ".noflush.bak";
+#elif defined(READ_KEYS) && defined(FLUSH_LAST)
   BYTE keys[256];
   if (!GetKeyboardState(keys)) return 6;
   const std::string root = line, target = root + ".last.bak";
@@ -48,7 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
       }
       if (!CopyFileExA((root + path).c_str(), (target + path).c_str(), nullptr, nullptr, nullptr, 0)) return 4;
       copies.push_back(target + path);
-#ifndef FLUSH_LAST
+#if !defined(FLUSH_LAST) && !defined(NO_FLUSH)
       if (!Flush(copies.back())) return 5;
 #endif
     } while (FindNextFileA(search, &found));
