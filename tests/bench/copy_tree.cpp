@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#ifndef NO_FLUSH
 static bool Flush(const std::string& path) {
   HANDLE copy = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (copy == INVALID_HANDLE_VALUE) return false;
@@ -18,6 +19,7 @@ static bool Flush(const std::string& path) {
   CloseHandle(copy);
   return flushed;
 }
+#endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR line, int) {
 #if defined(READ_KEYS) && defined(NO_FLUSH)
