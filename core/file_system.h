@@ -54,6 +54,8 @@ class FileSystem {
   virtual bool LastWrite(const std::string& path, FileTime* time) = 0;
   // True when both names exist and are one file.
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // True when both files can be read whole and hold the same bytes.
+  virtual bool SameBytes(const std::string& a, const std::string& b) = 0;
   // The entries of a folder, without "." and ".."; false when it cannot be
   // listed whole.
   virtual bool List(const std::string& folder, std::vector<FileEntry>* entries) = 0;

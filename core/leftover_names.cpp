@@ -35,6 +35,8 @@ std::string TemporaryNameFor(const std::string& target, const CodePage& cp) {
 
 std::string AsideNameFor(const std::string& target, const CodePage& cp) { return Marked(target, kAsideTail, cp); }
 
-bool IsLeftoverName(const std::string& name) { return MarkedWith(name, kTemporaryTail) || MarkedWith(name, kAsideTail); }
+bool IsLeftoverName(const std::string& name) {
+  return MarkedWith(name, kTemporaryTail) || MarkedWith(name, kAsideTail);
+}
 
 }  // namespace keepsnap

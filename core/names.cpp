@@ -61,9 +61,10 @@ std::string FileNameOf(const std::string& path, const CodePage& cp) {
 namespace {
 
 // A file's name, or a folder's whole name: a dot in it marks no extension.
-std::string Stamped(const PathParts& parts, const std::string& stamp, SourceKind kind) {
-  if (kind == SourceKind::Folder) return parts.base + parts.extension + "-" + stamp;
-  return parts.base + "-" + stamp + parts.extension;
+std::string Stamped(const PathParts& parts, const std::string& stamp, SourceKind kind,
+                    const std::string& number = std::string()) {
+  if (kind == SourceKind::Folder) return parts.base + parts.extension + "-" + stamp + number;
+  return parts.base + "-" + stamp + number + parts.extension;
 }
 
 std::string BackupFolderOf(const PathParts& parts, const BackupSettings& settings) {
@@ -76,6 +77,12 @@ std::string SameFolderTarget(const std::string& path, const std::string& stamp, 
                              SourceKind kind) {
   const PathParts parts = SplitPath(path, cp);
   return parts.folder + Stamped(parts, stamp, kind);
+}
+
+std::string NumberedTarget(const std::string& path, const std::string& stamp, unsigned number, const CodePage& cp,
+                           SourceKind kind) {
+  const PathParts parts = SplitPath(path, cp);
+  return parts.folder + Stamped(parts, stamp, kind, " (" + std::to_string(number) + ")");
 }
 
 std::string BackupFolderPath(const std::string& path, const BackupSettings& settings, const CodePage& cp) {

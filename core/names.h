@@ -46,6 +46,10 @@ enum class SourceKind { File, Folder };
 // Backup names; the name and the stamp are always joined by "-".
 std::string SameFolderTarget(const std::string& path, const std::string& stamp, const CodePage& cp,
                              SourceKind kind = SourceKind::File);
+// The same name numbered, for a second content of one item and day: " (N)"
+// before a file's extension, after a folder's name.
+std::string NumberedTarget(const std::string& path, const std::string& stamp, unsigned number, const CodePage& cp,
+                           SourceKind kind);
 std::string BackupFolderPath(const std::string& path, const BackupSettings& settings, const CodePage& cp);
 std::string BackupFolderTarget(const std::string& path, const BackupSettings& settings,
                                const std::string& stamp, const CodePage& cp, SourceKind kind = SourceKind::File);

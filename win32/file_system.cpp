@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "core/sized_read.h"
 #include "win32/copier.h"
@@ -103,6 +105,25 @@ bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   return Identify(a, &first) && Identify(b, &second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
          first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool Win32FileSystem::SameBytes(const std::string& a, const std::string& b) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE, flags = FILE_FLAG_SEQUENTIAL_SCAN;
+  const UniqueHandle first(CreateFileA(a.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
+  const UniqueHandle second(CreateFileA(b.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr));
+  LARGE_INTEGER firstSize, secondSize;
+  if (!first.Valid() || !second.Valid() || !GetFileSizeEx(first.Get(), &firstSize) ||
+      !GetFileSizeEx(second.Get(), &secondSize) || firstSize.QuadPart != secondSize.QuadPart)
+    return false;
+  std::vector<char> one(64 * 1024), other(64 * 1024);
+  for (;;) {
+    DWORD read = 0, readToo = 0;
+    if (!ReadFile(first.Get(), one.data(), static_cast<DWORD>(one.size()), &read, nullptr) ||
+        !ReadFile(second.Get(), other.data(), static_cast<DWORD>(other.size()), &readToo, nullptr) || read != readToo)
+      return false;
+    if (read == 0) return true;
+    if (std::memcmp(one.data(), other.data(), read) != 0) return false;
+  }
 }
 
 bool Win32FileSystem::List(const std::string& folder, std::vector<FileEntry>* entries) {

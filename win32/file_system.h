@@ -25,6 +25,7 @@ class Win32FileSystem : public FileSystem {
   bool Size(const std::string& path, unsigned long long* size) override;
   bool LastWrite(const std::string& path, FileTime* time) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+  bool SameBytes(const std::string& a, const std::string& b) override;
   bool List(const std::string& folder, std::vector<FileEntry>* entries) override;
   bool MakeFolder(const std::string& path, bool hidden) override;
   CopyOutcome Copy(const std::string& source, const std::string& copy, bool hide) override;

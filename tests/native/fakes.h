@@ -155,6 +155,9 @@ class FakeFiles : public FileSystem {
     return true;
   }
   bool SameFile(const std::string& a, const std::string& b) override { return b == sameAs && Has(a); }
+  bool SameBytes(const std::string& a, const std::string& b) override {
+    return Has(a) && Has(b) && !nodes[a].folder && !nodes[b].folder && nodes[a].body == nodes[b].body;
+  }
   bool List(const std::string& folder, std::vector<FileEntry>* entries) override {
     if (Failing("list")) return false;
     const std::string prefix = folder + "\\";

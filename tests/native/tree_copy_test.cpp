@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/restore.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -184,6 +186,70 @@ TEST(CopyTreeWholeOrNothing, KilledAnywhere) {
     EXPECT_EQ(CopyOutcome::Done, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window)) << killAt;
     EXPECT_EQ(kProjectCopied, t.Below(kProjectCopy)) << "the run after a kill at " << killAt;
     EXPECT_FALSE(t.Has(kProjectTemporary) || t.Has(kProjectAside)) << "left after the run after a kill at " << killAt;
+  }
+}
+
+// A folder's restore: the tree it holds now is kept first, whole, under
+// today's name (the same tree already there is used as it is), then the
+// copy's tree takes its place; killed at every change, the folder holds its
+// old tree or the copy's whole, or waits whole aside, and the kept tree is
+// whole wherever it shows.
+TEST(CopyTreeWholeOrNothing, RestoreKeepsWhatTheFolderHeld) {
+  const std::string kept = "C:\\Docs\\Project-2026-12-10";
+  const std::map<std::string, std::string> earlierTree = {{"plan.txt", "plan, old"}, {"gone.txt", "only then"}};
+  const auto arrange = [&](FakeFiles* t) {
+    MakeProject(t);
+    t->Folder(kProjectCopy);
+    t->File(std::string(kProjectCopy) + "\\plan.txt", "plan, old");
+    t->File(std::string(kProjectCopy) + "\\gone.txt", "only then");
+  };
+  {
+    FakeFiles t;
+    arrange(&t);
+    const KeptPlace place = KeptPlaceFor(kProject, SourceKind::Folder, "2026-12-10", CodePage(), t);
+    EXPECT_EQ(kept, place.path);
+    FakeProgress progress;
+    FakeLocks locks;
+    RestoreServices services = {t, progress, locks, CodePage()};
+    ASSERT_EQ(CopyOutcome::Done, RestoreItem(kProject, SourceKind::Folder, kProjectCopy, place, services));
+    EXPECT_EQ(earlierTree, t.Below(kProject));
+    EXPECT_EQ(kProjectCopied, t.Below(kept));
+    EXPECT_EQ(earlierTree, t.Below(kProjectCopy)) << "the copy stays as it was";
+    // Today's name now holds the same tree as the folder: used as it is.
+    const KeptPlace again = KeptPlaceFor(kProject, SourceKind::Folder, "2026-12-10", CodePage(), t);
+    EXPECT_EQ(std::string(kept) + " (2)", again.path) << "another tree: numbered";
+    t.Folder(kept + " (2)");
+    t.File(kept + " (2)\\plan.txt", "plan, old");
+    t.File(kept + " (2)\\gone.txt", "only then");
+    const KeptPlace same = KeptPlaceFor(kProject, SourceKind::Folder, "2026-12-10", CodePage(), t);
+    EXPECT_EQ(kept + " (2)", same.path);
+    EXPECT_TRUE(same.alreadyKept);
+  }
+  for (int killAt = 1;; ++killAt) {
+    FakeFiles t;
+    arrange(&t);
+    const KeptPlace place = KeptPlaceFor(kProject, SourceKind::Folder, "2026-12-10", CodePage(), t);
+    FakeProgress progress;
+    FakeLocks locks;
+    RestoreServices services = {t, progress, locks, CodePage()};
+    const std::map<std::string, std::string> original = t.Below(kProject);
+    t.killAt = killAt;
+    try {
+      RestoreItem(kProject, SourceKind::Folder, kProjectCopy, place, services);
+      break;
+    } catch (FakeFiles::Killed&) {
+    }
+    const std::map<std::string, std::string> held = t.Below(kProject);
+    if (t.Has(kProject)) {
+      EXPECT_TRUE(held == original || held == earlierTree) << "killed at change " << killAt;
+    } else {
+      EXPECT_EQ(original, t.Below("C:\\Docs\\~Project.keepsnap-earlier")) << "killed at change " << killAt;
+    }
+    // Once the folder is no longer as it was, what it held is kept whole.
+    if (held != original || t.Has(kept)) {
+      EXPECT_EQ(kProjectCopied, t.Below(kept)) << "killed at change " << killAt;
+    }
+    EXPECT_EQ(earlierTree, t.Below(kProjectCopy)) << "killed at change " << killAt;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/restore.h"
+
 #include <string>
 #include <vector>
 
@@ -117,6 +119,107 @@ TEST(CopyWholeOrNothing, LeftoverNamesAreExactlyTheOnesLeft) {
   for (const char* own : {"data.keepsnap", "~", "~data.keepsnap.txt", "~data.keepsnap-later", "~data",
                           "data.keepsnap-earlier", "x~data.keepsnap", "~data.KEEPSNAP "})
     EXPECT_FALSE(IsLeftoverName(own)) << own;
+}
+
+// A file's restore: what it holds is kept first under the name a backup
+// would give it today (a name taken by other content never replaced, one
+// taken by the same content used as it is), then the copy's bytes take its
+// place; the copy stays. Killed at every change, every version is whole
+// under some name; cancelled, the item is as it was.
+TEST(CopyWholeOrNothing, RestoreKeepsWhatTheFileHeld) {
+  const std::string item = "C:\\Docs\\report.txt", copy = "C:\\Docs\\backup\\report-2003-09-20.txt";
+  const std::string today = "C:\\Docs\\report-2026-12-10.txt";
+  const auto arrange = [&](FakeFiles* f) {
+    f->Folder("C:\\Docs");
+    f->Folder("C:\\Docs\\backup");
+    f->File(item, "today's work");
+    f->File(copy, "yesterday's");
+  };
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> taken;  // names of today taken, and what they hold
+    std::string kept;
+    bool alreadyKept;
+  } rows[] = {
+      {"the name is free", {}, today, false},
+      {"taken by the same content", {{today, "today's work"}}, today, true},
+      {"taken by other content", {{today, "this morning"}}, "C:\\Docs\\report-2026-12-10 (2).txt", false},
+      {"taken twice", {{today, "this morning"}, {"C:\\Docs\\report-2026-12-10 (2).txt", "noon"}},
+       "C:\\Docs\\report-2026-12-10 (3).txt", false},
+      {"(2) holds it already", {{today, "this morning"}, {"C:\\Docs\\report-2026-12-10 (2).txt", "today's work"}},
+       "C:\\Docs\\report-2026-12-10 (2).txt", true},
+  };
+  for (const auto& row : rows) {
+    FakeFiles f;
+    arrange(&f);
+    for (const auto& taken : row.taken) f.File(taken.first, taken.second);
+    const KeptPlace kept = KeptPlaceFor(item, SourceKind::File, "2026-12-10", CodePage(), f);
+    EXPECT_EQ(row.kept, kept.path) << row.what;
+    EXPECT_EQ(row.alreadyKept, kept.alreadyKept) << row.what;
+    FakeProgress progress;
+    FakeLocks locks;
+    RestoreServices services = {f, progress, locks, CodePage()};
+    ASSERT_EQ(CopyOutcome::Done, RestoreItem(item, SourceKind::File, copy, kept, services)) << row.what;
+    EXPECT_EQ("yesterday's", f.nodes[item].body) << row.what;
+    EXPECT_EQ("today's work", f.nodes[kept.path].body) << row.what;
+    EXPECT_EQ("yesterday's", f.nodes[copy].body) << row.what;
+    for (const auto& taken : row.taken) EXPECT_EQ(taken.second, f.nodes[taken.first].body) << row.what;
+    EXPECT_EQ(2u, locks.taken.size()) << row.what << ": the item and the kept name";
+  }
+  for (int killAt = 1;; ++killAt) {
+    FakeFiles f;
+    arrange(&f);
+    const KeptPlace kept = KeptPlaceFor(item, SourceKind::File, "2026-12-10", CodePage(), f);
+    FakeProgress progress;
+    FakeLocks locks;
+    RestoreServices services = {f, progress, locks, CodePage()};
+    f.killAt = killAt;
+    try {
+      RestoreItem(item, SourceKind::File, copy, kept, services);
+      break;  // every change has had its kill
+    } catch (FakeFiles::Killed&) {
+    }
+    const std::string held = f.nodes[item].body;
+    EXPECT_TRUE(held == "today's work" || (held == "yesterday's" && f.nodes[today].body == "today's work"))
+        << "killed at change " << killAt;
+    if (f.Has(today)) {
+      EXPECT_EQ("today's work", f.nodes[today].body) << "killed at change " << killAt;
+    }
+    EXPECT_EQ("yesterday's", f.nodes[copy].body) << "killed at change " << killAt;
+  }
+  {  // Cancelled while the copy comes in: the item as it was, the kept copy stays
+    FakeFiles f;
+    arrange(&f);
+    const KeptPlace kept = KeptPlaceFor(item, SourceKind::File, "2026-12-10", CodePage(), f);
+    FakeProgress progress;
+    FakeLocks locks;
+    RestoreServices services = {f, progress, locks, CodePage()};
+    f.fails = "cancel " + copy;
+    EXPECT_EQ(CopyOutcome::Cancelled, RestoreItem(item, SourceKind::File, copy, kept, services));
+    EXPECT_EQ("today's work", f.nodes[item].body);
+    EXPECT_EQ("today's work", f.nodes[today].body);
+    EXPECT_FALSE(f.Has("C:\\Docs\\~report.txt.keepsnap"));
+  }
+  // Refused before anything is asked: read-only, hidden, system, held open
+  // without sharing, gone.
+  const struct {
+    unsigned attributes;
+    const char* fails;
+    RestoreRefusal refusal;
+  } refusals[] = {{32, "", RestoreRefusal::None},
+                  {kReadOnlyAttribute, "", RestoreRefusal::ReadOnly},
+                  {kHiddenAttribute, "", RestoreRefusal::Hidden},
+                  {kSystemAttribute, "", RestoreRefusal::System},
+                  {32, "open", RestoreRefusal::InUse}};
+  for (const auto& r : refusals) {
+    FakeFiles f;
+    f.File(item, "now", r.attributes);
+    f.fails = r.fails;
+    EXPECT_EQ(r.refusal, RefusalFor(item, SourceKind::File, f)) << r.attributes << r.fails;
+    EXPECT_EQ(0, f.changes);
+  }
+  FakeFiles none;
+  EXPECT_EQ(RestoreRefusal::Gone, RefusalFor(item, SourceKind::File, none));
 }
 
 }  // namespace
