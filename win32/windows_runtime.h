@@ -15,11 +15,9 @@ namespace keepsnap {
 // as it is where COM already serves it in its own (msiexec's).
 class WindowsRuntime {
  public:
+  // Not copied: the library it holds is not.
   WindowsRuntime();
   ~WindowsRuntime();
-  WindowsRuntime(const WindowsRuntime&) = delete;
-  WindowsRuntime& operator=(const WindowsRuntime&) = delete;
-
   bool Ready() const { return ready_; }
 
   // A runtime class's instance, asked for as the interface iid.

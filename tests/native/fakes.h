@@ -9,6 +9,7 @@
 
 #include "core/backup_run.h"
 #include "core/file_system.h"
+#include "core/restore.h"
 #include "core/settings.h"
 #include "core/target_lock.h"
 
@@ -245,6 +246,12 @@ class FakeProgress : public CopyProgress {
   bool Cancelled() override { return cancelled; }
 };
 
+// A window nobody cancels, for copies whose window a test does not look at.
+inline FakeProgress& QuietWindow() {
+  static FakeProgress window;
+  return window;
+}
+
 // The targets' locks, by name, in the order taken.
 class FakeLocks : public TargetLocks {
  public:
@@ -308,6 +315,18 @@ struct FakeRun {
   void RunItems(const std::vector<std::string>& items, const ModifierState& modifiers) {
     BackupServices services = {keys, registry, files, progress, locks, clock, user, cp};
     RunSelection(items, modifiers, services);
+  }
+};
+
+// Everything a restore asks for, and the restore itself.
+struct FakeRestore {
+  FakeFiles files;
+  FakeProgress progress;
+  FakeLocks locks;
+  CodePage cp;
+  CopyOutcome Run(const std::string& item, SourceKind kind, const std::string& copy, const KeptPlace& kept) {
+    RestoreServices services = {files, progress, locks, cp};
+    return RestoreItem(item, kind, copy, kept, services);
   }
 };
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/restore.h"
 
 #include <map>
 #include <string>
@@ -12,9 +11,6 @@
 
 namespace keepsnap {
 namespace {
-
-// A progress window nobody cancels; what it shows is checked by the run's tests.
-FakeProgress window;
 
 const char kProject[] = "C:\\Docs\\Project";
 const char kProjectCopy[] = "C:\\Docs\\Project-2003-09-20";
@@ -122,7 +118,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
     TreePlan plan;
     ASSERT_TRUE(PlanTree(kProject, t, &plan));
     t.fails = r.fails;
-    EXPECT_EQ(r.outcome, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window)) << r.what;
+    EXPECT_EQ(r.outcome, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, QuietWindow())) << r.what;
     EXPECT_FALSE(t.Has(kProjectTemporary)) << r.what << ": a temporary left";
     EXPECT_FALSE(t.Has(kProjectAside)) << r.what << ": an aside copy left";
     if (r.outcome == CopyOutcome::Done) {
@@ -144,7 +140,7 @@ TEST(CopyTreeWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
     MakeProject(&t);
     TreePlan plan;
     ASSERT_TRUE(PlanTree(kProject, t, &plan));
-    EXPECT_EQ(CopyOutcome::Failed, CopyTreeWholeOrNothing(kProject, target, plan, CodePage(), t, window)) << target;
+    EXPECT_EQ(CopyOutcome::Failed, CopyTreeWholeOrNothing(kProject, target, plan, CodePage(), t, QuietWindow())) << target;
     EXPECT_EQ(0, t.changes) << target;
   }
 }
@@ -166,7 +162,7 @@ TEST(CopyTreeWholeOrNothing, KilledAnywhere) {
     t.killAt = killAt;
     bool killed = false;
     try {
-      CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window);
+      CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, QuietWindow());
     } catch (FakeFiles::Killed&) {
       killed = true;
     }
@@ -183,7 +179,7 @@ TEST(CopyTreeWholeOrNothing, KilledAnywhere) {
       }
     }
     t.killAt = 0;
-    EXPECT_EQ(CopyOutcome::Done, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, window)) << killAt;
+    EXPECT_EQ(CopyOutcome::Done, CopyTreeWholeOrNothing(kProject, kProjectCopy, plan, CodePage(), t, QuietWindow())) << killAt;
     EXPECT_EQ(kProjectCopied, t.Below(kProjectCopy)) << "the run after a kill at " << killAt;
     EXPECT_FALSE(t.Has(kProjectTemporary) || t.Has(kProjectAside)) << "left after the run after a kill at " << killAt;
   }
@@ -204,14 +200,12 @@ TEST(CopyTreeWholeOrNothing, RestoreKeepsWhatTheFolderHeld) {
     t->File(std::string(kProjectCopy) + "\\gone.txt", "only then");
   };
   {
-    FakeFiles t;
+    FakeRestore r;
+    FakeFiles& t = r.files;
     arrange(&t);
     const KeptPlace place = KeptPlaceFor(kProject, SourceKind::Folder, "2026-12-10", CodePage(), t);
     EXPECT_EQ(kept, place.path);
-    FakeProgress progress;
-    FakeLocks locks;
-    RestoreServices services = {t, progress, locks, CodePage()};
-    ASSERT_EQ(CopyOutcome::Done, RestoreItem(kProject, SourceKind::Folder, kProjectCopy, place, services));
+    ASSERT_EQ(CopyOutcome::Done, r.Run(kProject, SourceKind::Folder, kProjectCopy, place));
     EXPECT_EQ(earlierTree, t.Below(kProject));
     EXPECT_EQ(kProjectCopied, t.Below(kept));
     EXPECT_EQ(earlierTree, t.Below(kProjectCopy)) << "the copy stays as it was";
@@ -226,16 +220,14 @@ TEST(CopyTreeWholeOrNothing, RestoreKeepsWhatTheFolderHeld) {
     EXPECT_TRUE(same.alreadyKept);
   }
   for (int killAt = 1;; ++killAt) {
-    FakeFiles t;
+    FakeRestore r;
+    FakeFiles& t = r.files;
     arrange(&t);
     const KeptPlace place = KeptPlaceFor(kProject, SourceKind::Folder, "2026-12-10", CodePage(), t);
-    FakeProgress progress;
-    FakeLocks locks;
-    RestoreServices services = {t, progress, locks, CodePage()};
     const std::map<std::string, std::string> original = t.Below(kProject);
     t.killAt = killAt;
     try {
-      RestoreItem(kProject, SourceKind::Folder, kProjectCopy, place, services);
+      r.Run(kProject, SourceKind::Folder, kProjectCopy, place);
       break;
     } catch (FakeFiles::Killed&) {
     }

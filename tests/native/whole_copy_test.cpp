@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/restore.h"
 
 #include <string>
 #include <vector>
@@ -11,9 +10,6 @@
 
 namespace keepsnap {
 namespace {
-
-// A progress window nobody cancels; what it shows is checked by the run's tests.
-FakeProgress window;
 
 const char kSource[] = "C:\\Docs\\report.txt";
 const char kTarget[] = "C:\\Docs\\report-2003-09-20.txt";
@@ -58,7 +54,7 @@ TEST(CopyWholeOrNothing, TargetHoldsEarlierOrWholeCopy) {
     if (r.earlierAttributes != 99) f.File(kTarget, std::string(1000, 'e'), r.earlierAttributes);
     if (r.leftover) f.File(kTemporary, std::string(10, 't'), kHiddenAttribute);
     f.fails = r.fails;
-    EXPECT_EQ(r.outcome, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), f, window)) << r.what;
+    EXPECT_EQ(r.outcome, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), f, QuietWindow())) << r.what;
     EXPECT_EQ(r.calls, f.calls) << r.what;
     EXPECT_FALSE(f.Has(kTemporary)) << r.what << ": the temporary outlived the run";
     if (r.outcome == CopyOutcome::Done) {
@@ -79,16 +75,16 @@ TEST(CopyWholeOrNothing, SourceNeverReplacedHiddenSourceStaysHidden) {
   f.File(kSource, std::string(3000, 's'));
   f.sameAs = "C:\\DOCS~1\\REPORT.TXT";
   f.File(f.sameAs, std::string(3000, 's'));  // the other spelling is there, as the source is
-  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, "report.txt", CodePage(), f, window));
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, f.sameAs, "report.txt", CodePage(), f, QuietWindow()));
   EXPECT_TRUE(f.calls.empty());
 
   FakeFiles gone;  // the source went, or the calls cannot reach its name
-  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), gone, window));
+  EXPECT_EQ(CopyOutcome::Failed, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), gone, QuietWindow()));
   EXPECT_TRUE(gone.calls.empty());
 
   FakeFiles hidden;
   hidden.File(kSource, std::string(3000, 's'), kHiddenAttribute);
-  EXPECT_EQ(CopyOutcome::Done, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), hidden, window));
+  EXPECT_EQ(CopyOutcome::Done, CopyWholeOrNothing(kSource, kTarget, "report.txt", CodePage(), hidden, QuietWindow()));
   EXPECT_EQ(kHiddenAttribute, hidden.nodes[kTarget].attributes);
 }
 
@@ -150,32 +146,28 @@ TEST(CopyWholeOrNothing, RestoreKeepsWhatTheFileHeld) {
        "C:\\Docs\\report-2026-12-10 (2).txt", true},
   };
   for (const auto& row : rows) {
-    FakeFiles f;
+    FakeRestore r;
+    FakeFiles& f = r.files;
     arrange(&f);
     for (const auto& taken : row.taken) f.File(taken.first, taken.second);
     const KeptPlace kept = KeptPlaceFor(item, SourceKind::File, "2026-12-10", CodePage(), f);
     EXPECT_EQ(row.kept, kept.path) << row.what;
     EXPECT_EQ(row.alreadyKept, kept.alreadyKept) << row.what;
-    FakeProgress progress;
-    FakeLocks locks;
-    RestoreServices services = {f, progress, locks, CodePage()};
-    ASSERT_EQ(CopyOutcome::Done, RestoreItem(item, SourceKind::File, copy, kept, services)) << row.what;
+    ASSERT_EQ(CopyOutcome::Done, r.Run(item, SourceKind::File, copy, kept)) << row.what;
     EXPECT_EQ("yesterday's", f.nodes[item].body) << row.what;
     EXPECT_EQ("today's work", f.nodes[kept.path].body) << row.what;
     EXPECT_EQ("yesterday's", f.nodes[copy].body) << row.what;
     for (const auto& taken : row.taken) EXPECT_EQ(taken.second, f.nodes[taken.first].body) << row.what;
-    EXPECT_EQ(2u, locks.taken.size()) << row.what << ": the item and the kept name";
+    EXPECT_EQ(2u, r.locks.taken.size()) << row.what << ": the item and the kept name";
   }
   for (int killAt = 1;; ++killAt) {
-    FakeFiles f;
+    FakeRestore r;
+    FakeFiles& f = r.files;
     arrange(&f);
     const KeptPlace kept = KeptPlaceFor(item, SourceKind::File, "2026-12-10", CodePage(), f);
-    FakeProgress progress;
-    FakeLocks locks;
-    RestoreServices services = {f, progress, locks, CodePage()};
     f.killAt = killAt;
     try {
-      RestoreItem(item, SourceKind::File, copy, kept, services);
+      r.Run(item, SourceKind::File, copy, kept);
       break;  // every change has had its kill
     } catch (FakeFiles::Killed&) {
     }
@@ -188,14 +180,12 @@ TEST(CopyWholeOrNothing, RestoreKeepsWhatTheFileHeld) {
     EXPECT_EQ("yesterday's", f.nodes[copy].body) << "killed at change " << killAt;
   }
   {  // Cancelled while the copy comes in: the item as it was, the kept copy stays
-    FakeFiles f;
+    FakeRestore r;
+    FakeFiles& f = r.files;
     arrange(&f);
     const KeptPlace kept = KeptPlaceFor(item, SourceKind::File, "2026-12-10", CodePage(), f);
-    FakeProgress progress;
-    FakeLocks locks;
-    RestoreServices services = {f, progress, locks, CodePage()};
     f.fails = "cancel " + copy;
-    EXPECT_EQ(CopyOutcome::Cancelled, RestoreItem(item, SourceKind::File, copy, kept, services));
+    EXPECT_EQ(CopyOutcome::Cancelled, r.Run(item, SourceKind::File, copy, kept));
     EXPECT_EQ("today's work", f.nodes[item].body);
     EXPECT_EQ("today's work", f.nodes[today].body);
     EXPECT_FALSE(f.Has("C:\\Docs\\~report.txt.keepsnap"));
