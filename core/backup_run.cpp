@@ -120,7 +120,7 @@ Readiness Prepare(Source source, const ModifierState& modifiers, const BackupSet
 CopyOutcome CopyTo(const Source& source, const std::string& target, BackupServices& s) {
   if (source.kind == SourceKind::Folder && !source.readable) return CopyOutcome::Failed;
   const std::string full = Full(target, s.files);
-  const std::unique_ptr<HeldLock> lock = s.locks.Lock(TargetLockName(full));
+  const std::unique_ptr<HeldLock> lock = s.locks.Lock(TargetLockName(full, s.cp));
   if (source.kind == SourceKind::File)
     return CopyWholeOrNothing(source.path, full, FileNameOf(source.path, s.cp), s.cp, s.files, s.progress);
   return CopyTreeWholeOrNothing(Full(source.path, s.files), full, source.plan, s.cp, s.files, s.progress);
@@ -156,7 +156,7 @@ void RunSelection(const std::vector<std::string>& items, const ModifierState& mo
     source.shown = source.path;
     // Looked up, so that a selection of thousands is not compared item by
     // item.
-    if (!seen.insert(FoldedName(source.path)).second) continue;
+    if (!seen.insert(FoldedName(source.path, s.cp)).second) continue;
     Prepared item;
     const Readiness readiness = Prepare(source, modifiers, settings, s, &item);
     if (readiness == Readiness::NoDate) undated.push_back(source.shown);

@@ -19,7 +19,7 @@ std::string PathFromCommandLine(const char* commandLine) {
 }
 
 bool IsComStart(const std::string& text) {
-  return !text.empty() && (text[0] == '-' || text[0] == '/') && SameName(text.substr(1), "EMBEDDING");
+  return !text.empty() && (text[0] == '-' || text[0] == '/') && SameName(text.substr(1), "EMBEDDING", CodePage());
 }
 
 std::string WithoutEnclosingQuotes(const std::string& text) {

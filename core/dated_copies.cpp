@@ -107,7 +107,7 @@ bool ReadDatedName(const std::string& name, const std::string& itemPath, SourceK
   const std::string head = (kind == SourceKind::File ? item.base : item.base + item.extension) + "-";
   const std::string tail = kind == SourceKind::File ? item.extension : std::string();
   if (name.size() < head.size() + kBareStamp + tail.size()) return false;
-  if (!SameName(name.substr(0, head.size()), head) || !SameName(name.substr(name.size() - tail.size()), tail))
+  if (!SameName(name.substr(0, head.size()), head, cp) || !SameName(name.substr(name.size() - tail.size()), tail, cp))
     return false;
   return ReadDatedMiddle(name.substr(head.size(), name.size() - head.size() - tail.size()), settings, dated);
 }
@@ -145,7 +145,7 @@ bool ItemOfDatedCopy(const std::string& copy, SourceKind kind, const BackupSetti
   // A copy in the backup folder was made for the item beside that folder.
   std::string folder = parts.folder;
   const std::string holder = WithoutTrailingSeparators(folder);
-  if (!settings.backup_folder.empty() && !holder.empty() && SameName(FileNameOf(holder, cp), settings.backup_folder))
+  if (!settings.backup_folder.empty() && !holder.empty() && SameName(FileNameOf(holder, cp), settings.backup_folder, cp))
     folder = FolderOf(holder, cp);
   *item = folder + name;
   return true;
@@ -155,7 +155,7 @@ std::vector<std::string> DatedCopyFolders(const std::string& item, const BackupS
                                           const CodePage& cp) {
   std::vector<std::string> folders(1, WithoutTrailingSeparators(FolderOf(item, cp)));
   const std::string backup = WithoutTrailingSeparators(BackupFolderPath(item, settings, cp));
-  if (!SameName(backup, folders[0])) folders.push_back(backup);
+  if (!SameName(backup, folders[0], cp)) folders.push_back(backup);
   return folders;
 }
 

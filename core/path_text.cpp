@@ -22,21 +22,19 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 char FoldedAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-std::string FoldedName(const std::string& name) {
+std::string FoldedName(const std::string& name, const CodePage& cp) {
   std::string folded = name;
-  for (char& c : folded) c = FoldedAscii(c);
+  for (std::string::size_type i = 0; i < folded.size(); i += cp.CharacterSize(folded, i))
+    if (cp.CharacterSize(folded, i) == 1) folded[i] = FoldedAscii(folded[i]);
   return folded;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::string::size_type i = 0; i < a.size(); ++i)
-    if (FoldedAscii(a[i]) != FoldedAscii(b[i])) return false;
-  return true;
+bool SameName(const std::string& a, const std::string& b, const CodePage& cp) {
+  return a.size() == b.size() && FoldedName(a, cp) == FoldedName(b, cp);
 }
 
-bool SameOrBelow(const std::string& path, const std::string& folder) {
-  if (path.size() < folder.size() || !SameName(path.substr(0, folder.size()), folder)) return false;
+bool SameOrBelow(const std::string& path, const std::string& folder, const CodePage& cp) {
+  if (path.size() < folder.size() || !SameName(path.substr(0, folder.size()), folder, cp)) return false;
   return path.size() == folder.size() || IsPathSeparator(path[folder.size()]);
 }
 

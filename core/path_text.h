@@ -26,10 +26,13 @@ int LastSeparator(const std::string& path, const CodePage& cp);
 // folder\name; the folder itself for an empty name.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
-// Windows compares names without regard to the case of ASCII letters.
+// Windows compares names without regard to the case of ASCII letters. In a
+// double-byte code page the second byte of a character is never folded: it
+// may be the byte of an ASCII letter, and "\x83\x61" and "\x83\x41" are two
+// katakana.
 char FoldedAscii(char c);
-std::string FoldedName(const std::string& name);  // equal for names Windows takes as one
-bool SameName(const std::string& a, const std::string& b);
+std::string FoldedName(const std::string& name, const CodePage& cp);  // equal for names Windows takes as one
+bool SameName(const std::string& a, const std::string& b, const CodePage& cp);
 
 // A full path in UTF-8 as a file: URI, as Windows' package manager takes
 // one: "C:\a b\Отчёт" gives "file:///C:/a%20b/%D0%9E...", a share
@@ -38,7 +41,7 @@ bool SameName(const std::string& a, const std::string& b);
 std::string FileUri(const std::string& utf8Path);
 
 // The folder itself or a path below it, as Windows compares names.
-bool SameOrBelow(const std::string& path, const std::string& folder);
+bool SameOrBelow(const std::string& path, const std::string& folder, const CodePage& cp);
 
 // Without the separators a path may end with; a lone separator stays.
 std::string WithoutTrailingSeparators(const std::string& path);

@@ -12,26 +12,26 @@ namespace {
 
 // Two trees hold the same content: the same entries by relative path, each
 // file's bytes alike.
-bool SameTree(const std::string& a, const std::string& b, FileSystem& files) {
+bool SameTree(const std::string& a, const std::string& b, const CodePage& cp, FileSystem& files) {
   TreePlan first, second;
   if (!PlanTree(a, files, &first) || !PlanTree(b, files, &second) || first.files.size() != second.files.size() ||
       first.folders.size() != second.folders.size())
     return false;
   for (std::vector<PlannedEntry>::size_type i = 0; i < first.folders.size(); ++i)
-    if (!SameName(first.folders[i].path, second.folders[i].path)) return false;
+    if (!SameName(first.folders[i].path, second.folders[i].path, cp)) return false;
   for (std::vector<PlannedEntry>::size_type i = 0; i < first.files.size(); ++i) {
-    if (!SameName(first.files[i].path, second.files[i].path) || first.files[i].size != second.files[i].size ||
+    if (!SameName(first.files[i].path, second.files[i].path, cp) || first.files[i].size != second.files[i].size ||
         !files.SameBytes(JoinPath(a, first.files[i].path), JoinPath(b, second.files[i].path)))
       return false;
   }
   return true;
 }
 
-bool SameContent(const std::string& a, const std::string& b, SourceKind kind, FileSystem& files) {
+bool SameContent(const std::string& a, const std::string& b, SourceKind kind, const CodePage& cp, FileSystem& files) {
   unsigned attributes = 0;
   if (!files.Attributes(b, &attributes) || ((attributes & kFolderAttribute) != 0) != (kind == SourceKind::Folder))
     return false;
-  return kind == SourceKind::Folder ? SameTree(a, b, files) : files.SameBytes(a, b);
+  return kind == SourceKind::Folder ? SameTree(a, b, cp, files) : files.SameBytes(a, b);
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ KeptPlace KeptPlaceFor(const std::string& item, SourceKind kind, const std::stri
     kept.path = number == 1 ? SameFolderTarget(item, stamp, cp, kind) : NumberedTarget(item, stamp, number, cp, kind);
     unsigned attributes = 0;
     if (!files.Attributes(kept.path, &attributes)) return kept;  // free
-    if (SameContent(item, kept.path, kind, files)) {
+    if (SameContent(item, kept.path, kind, cp, files)) {
       kept.alreadyKept = true;
       return kept;
     }
@@ -93,8 +93,8 @@ std::string RestoredLine(const std::string& date, const std::string& itemName, c
 CopyOutcome RestoreItem(const std::string& item, SourceKind kind, const std::string& copy, const KeptPlace& kept,
                         RestoreServices& s) {
   // The kept copy's name and the item's are the two targets written.
-  const std::unique_ptr<HeldLock> keptLock = s.locks.Lock(TargetLockName(kept.path));
-  const std::unique_ptr<HeldLock> itemLock = s.locks.Lock(TargetLockName(item));
+  const std::unique_ptr<HeldLock> keptLock = s.locks.Lock(TargetLockName(kept.path, s.cp));
+  const std::unique_ptr<HeldLock> itemLock = s.locks.Lock(TargetLockName(item, s.cp));
   const std::string shown = FileNameOf(item, s.cp);
   if (kind == SourceKind::File) {
     unsigned long long itemSize = 0, copySize = 0;

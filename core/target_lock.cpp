@@ -5,10 +5,10 @@
 
 namespace keepsnap {
 
-std::string TargetLockName(const std::string& fullPath) {
+std::string TargetLockName(const std::string& fullPath, const CodePage& cp) {
   unsigned long long hash = 14695981039346656037ull;
-  for (char c : fullPath) {
-    const unsigned char byte = static_cast<unsigned char>(FoldedAscii(c));
+  for (char c : FoldedName(fullPath, cp)) {
+    const unsigned char byte = static_cast<unsigned char>(c);
     hash = (hash ^ byte) * 1099511628211ull;
   }
   std::string name = "Local\\" KEEPSNAP_PRODUCT " backup ";

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "core/code_page.h"
+
 namespace keepsnap {
 
 // A lock held until it goes.
@@ -25,6 +27,6 @@ class TargetLocks {
 // Windows takes for one file, since names on Windows compare without regard
 // to the case of ASCII letters. A mutex name may hold no backslash, so the
 // path is hashed (FNV-1a, 64 bits).
-std::string TargetLockName(const std::string& fullPath);
+std::string TargetLockName(const std::string& fullPath, const CodePage& cp);
 
 }  // namespace keepsnap

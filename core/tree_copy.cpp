@@ -93,7 +93,7 @@ bool PlanTree(const std::string& root, FileSystem& files, TreePlan* plan) {
 CopyOutcome CopyTreeWholeOrNothing(const std::string& source, const std::string& target, const TreePlan& plan,
                                    const CodePage& cp, FileSystem& files, CopyProgress& progress) {
   // Copying a folder into itself would never end; over itself, would lose it.
-  if (SameOrBelow(target, source) || SameOrBelow(source, target)) return CopyOutcome::Failed;
+  if (SameOrBelow(target, source, cp) || SameOrBelow(source, target, cp)) return CopyOutcome::Failed;
   const std::string temporary = TemporaryNameFor(target, cp);
   const std::string aside = AsideNameFor(target, cp);
   PutRight(target, temporary, aside, files);

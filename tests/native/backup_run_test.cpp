@@ -54,7 +54,7 @@ TEST_F(RunBackupTest, NoKeyCopiesBesideSource) {
   EXPECT_EQ(std::vector<std::string>{"C:\\Docs\\report-2003-09-20.txt"}, Copies(r.files));
   EXPECT_EQ(std::vector<std::string>{"report.txt"}, r.progress.labels) << "the progress window names the file";
   EXPECT_EQ(std::vector<unsigned long long>{sizeof kBody - 1}, r.progress.begun) << "the window's total";
-  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2003-09-20.txt")}, r.locks.taken);
+  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2003-09-20.txt", CodePage())}, r.locks.taken);
   EXPECT_EQ(1, r.files.attributesAsked[kReport]) << "a file's run asked more than its copy does";
   EXPECT_TRUE(r.user.errors.empty());
   EXPECT_TRUE(r.user.dialogShown.empty());
@@ -168,7 +168,7 @@ TEST_F(RunBackupTest, SystemDateNeedsNoOpenFile) {
   r.registry.Store(settings);
   r.files.fails = "open;copy";
   Run();
-  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2026-12-07.txt")}, r.locks.taken);
+  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-2026-12-07.txt", CodePage())}, r.locks.taken);
   ASSERT_EQ(1u, r.user.errors.size());
   EXPECT_EQ(kCopyFailedMessage, r.user.errors[0]);
 }
@@ -198,7 +198,7 @@ TEST_F(RunBackupTest, NoSettingsUseFallbacks) {
   r.keys.Hold(kShiftKey);
   r.keys.Hold(kFolderKey);
   Run();
-  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-12.07.2026.txt")}, r.locks.taken)
+  EXPECT_EQ(std::vector<std::string>{TargetLockName("C:\\Docs\\report-12.07.2026.txt", CodePage())}, r.locks.taken)
       << "C:\\Docs\\ and the empty folder name: the source's own folder";
   EXPECT_EQ(std::vector<std::string>{"C:\\Docs\\report-12.07.2026.txt"}, Copies(r.files));
 }
@@ -306,7 +306,7 @@ TEST_F(RunBackupTest, TypedNamesGoByTheirFullPath) {
       continue;
     }
     EXPECT_TRUE(q.user.errors.empty()) << row.typed;
-    EXPECT_EQ(std::vector<std::string>{TargetLockName(row.copy)}, q.locks.taken) << row.typed;
+    EXPECT_EQ(std::vector<std::string>{TargetLockName(row.copy, CodePage())}, q.locks.taken) << row.typed;
     EXPECT_EQ(q.files.Below("C:\\Docs\\Project"), q.files.Below(row.copy)) << row.typed;
   }
 }
@@ -374,6 +374,21 @@ TEST_F(RunBackupTest, SelectionRuns) {
     EXPECT_EQ(std::vector<std::string>{std::string(kCopyFailedMessage) + "\nC:\\Docs\\f7.txt"}, q.user.errors);
     EXPECT_EQ("earlier", q.files.nodes["C:\\Docs\\f7-2003-09-20.txt"].body);
     EXPECT_EQ("body 19", q.files.nodes["C:\\Docs\\f19-2003-09-20.txt"].body);
+  }
+  {  // Two names of code page 932 whose second bytes differ as "a" and "A" do:
+     // two items, two copies, two locks, as Windows takes them
+    FakeRun q;
+    Arrange(&q);
+    q.cp = CodePage::ShiftJis();
+    const std::string first = "C:\\Docs\\\x83\x61.txt", second = "C:\\Docs\\\x83\x41.txt";
+    q.files.File(first, "first");
+    q.files.File(second, "second");
+    q.files.nodes[first].time = q.files.nodes[second].time = 20030920;
+    q.RunItems({first, second}, none);
+    EXPECT_EQ("first", q.files.nodes["C:\\Docs\\\x83\x61-2003-09-20.txt"].body);
+    EXPECT_EQ("second", q.files.nodes["C:\\Docs\\\x83\x41-2003-09-20.txt"].body);
+    ASSERT_EQ(2u, q.locks.taken.size());
+    EXPECT_NE(q.locks.taken[0], q.locks.taken[1]);
   }
   {  // Cancel on the fifth, after the third failed: four done but that one, its earlier copy kept, the
      // rest untouched, and no box, not even for the failure before it
