@@ -100,16 +100,38 @@ bool ReadStamp(const std::string& text, const BackupSettings& settings, Calendar
   return false;
 }
 
-bool ReadDatedName(const std::string& name, const std::string& itemPath, SourceKind kind,
-                   const BackupSettings& settings, const CodePage& cp, DatedName* dated) {
-  // A file's extension stays behind the stamp; a folder's whole name comes before it.
+namespace {
+
+// What a dated copy's name of the item starts and ends with: a file's
+// extension stays behind the stamp, a folder's whole name comes before it.
+struct DatedNameFrame {
+  std::string head;
+  std::string tail;
+};
+
+DatedNameFrame FrameOf(const std::string& itemPath, SourceKind kind, const CodePage& cp) {
   const PathParts item = SplitPath(itemPath, cp);
-  const std::string head = (kind == SourceKind::File ? item.base : item.base + item.extension) + "-";
-  const std::string tail = kind == SourceKind::File ? item.extension : std::string();
+  DatedNameFrame frame;
+  frame.head = (kind == SourceKind::File ? item.base : item.base + item.extension) + "-";
+  if (kind == SourceKind::File) frame.tail = item.extension;
+  return frame;
+}
+
+bool ReadFramed(const std::string& name, const DatedNameFrame& frame, const BackupSettings& settings,
+                const CodePage& cp, DatedName* dated) {
+  const std::string& head = frame.head;
+  const std::string& tail = frame.tail;
   if (name.size() < head.size() + kBareStamp + tail.size()) return false;
   if (!SameName(name.substr(0, head.size()), head, cp) || !SameName(name.substr(name.size() - tail.size()), tail, cp))
     return false;
   return ReadDatedMiddle(name.substr(head.size(), name.size() - head.size() - tail.size()), settings, dated);
+}
+
+}  // namespace
+
+bool ReadDatedName(const std::string& name, const std::string& itemPath, SourceKind kind,
+                   const BackupSettings& settings, const CodePage& cp, DatedName* dated) {
+  return ReadFramed(name, FrameOf(itemPath, kind, cp), settings, cp, dated);
 }
 
 namespace {
@@ -162,6 +184,7 @@ std::vector<std::string> DatedCopyFolders(const std::string& item, const BackupS
 std::vector<DatedCopy> FindDatedCopies(const std::string& item, SourceKind kind, const BackupSettings& settings,
                                        const CodePage& cp, FileSystem& files) {
   const std::vector<std::string> folders = DatedCopyFolders(item, settings, cp);
+  const DatedNameFrame frame = FrameOf(item, kind, cp);  // once, for every entry of both folders
   std::vector<DatedCopy> copies;
   std::vector<FileEntry> entries;
   for (std::vector<std::string>::size_type at = 0; at < folders.size(); ++at) {
@@ -172,7 +195,7 @@ std::vector<DatedCopy> FindDatedCopies(const std::string& item, SourceKind kind,
       if (folder != (kind == SourceKind::Folder) || (entry.attributes & kLinkAttribute) || IsLeftoverName(entry.name))
         continue;
       DatedCopy copy;
-      if (!ReadDatedName(entry.name, item, kind, settings, cp, &copy.name)) continue;
+      if (!ReadFramed(entry.name, frame, settings, cp, &copy.name)) continue;
       copy.path = JoinPath(folders[at], entry.name);
       copy.inBackupFolder = at > 0;
       copy.lastWrite = entry.lastWrite;

@@ -51,11 +51,14 @@ HRESULT WaitFor(IInspectable* operation) {
   return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 }
 
+// The package's full name as Windows forms it (name, version, architecture,
+// publisher's hash), asked of Windows itself, which has the call from 8 on.
 HRESULT PackageFullName(wchar_t* fullName, UINT32 room) {
   typedef LONG(WINAPI * FullNameCall)(const PackageId*, UINT32*, PWSTR);
   const FullNameCall get = LateBoundLoaded<FullNameCall>("kernel32.dll", "PackageFullNameFromId");
   if (get == nullptr) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-  std::vector<wchar_t> name = ToUtf16(KEEPSNAP_MENU_PACKAGE, CP_UTF8), publisher = ToUtf16(KEEPSNAP_MENU_PUBLISHER, CP_UTF8);
+  std::vector<wchar_t> name = ToUtf16(KEEPSNAP_MENU_PACKAGE, CP_UTF8);
+  std::vector<wchar_t> publisher = ToUtf16(KEEPSNAP_MENU_PUBLISHER, CP_UTF8);
   const UINT64 numbers[] = {KEEPSNAP_VERSION_NUMBERS};
   PackageId id = {};
   id.processorArchitecture = 11;  // neutral

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <cstdio>
-#include <vector>
 
 #include "product.h"
 #include "win32/text.h"
@@ -20,9 +19,6 @@ const IID kProgressDialogInterface = {0xEBBC7C04, 0x315E, 0x11D2, {0xB6, 0x2F, 0
 typedef HRESULT(WINAPI* CoInitializeExCall)(LPVOID, DWORD);
 typedef HRESULT(WINAPI* CoCreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 typedef void(WINAPI* CoUninitializeCall)();
-
-// The window takes UTF-16 text: the programs' own, or the product's facts (UTF-8).
-std::vector<wchar_t> Wide(const std::string& text) { return ToUtf16(text, CP_ACP); }
 
 // "12.50 MB", in the units Explorer shows; whole numbers only, which keeps
 // floating-point formatting out of the program.
@@ -59,7 +55,7 @@ bool ProgressWindow::Show(const std::string& fileName) {
     return false;
   dialog_->SetTitle(ToUtf16(KEEPSNAP_FULL_NAME, CP_UTF8).data());
   dialog_->SetCancelMsg(L"Cancelling...", nullptr);
-  dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
+  dialog_->SetLine(1, ToUtf16("Backing up " + fileName, CP_ACP).data(), FALSE, nullptr);
   if (FAILED(dialog_->StartProgressDialog(nullptr, nullptr, PROGDLG_AUTOTIME | PROGDLG_NOMINIMIZE, nullptr))) {
     dialog_.Reset();
     return false;
@@ -68,13 +64,13 @@ bool ProgressWindow::Show(const std::string& fileName) {
 }
 
 void ProgressWindow::Name(const std::string& fileName) {
-  if (dialog_) dialog_->SetLine(1, Wide("Backing up " + fileName).data(), FALSE, nullptr);
+  if (dialog_) dialog_->SetLine(1, ToUtf16("Backing up " + fileName, CP_ACP).data(), FALSE, nullptr);
 }
 
 void ProgressWindow::Update(unsigned long long done, unsigned long long total) {
   if (!dialog_ || total == 0) return;
   dialog_->SetProgress64(done, total);
-  dialog_->SetLine(2, Wide(Amount(done) + " of " + Amount(total)).data(), FALSE, nullptr);
+  dialog_->SetLine(2, ToUtf16(Amount(done) + " of " + Amount(total), CP_ACP).data(), FALSE, nullptr);
 }
 
 bool ProgressWindow::Cancelled() { return dialog_ && dialog_->HasUserCancelled(); }

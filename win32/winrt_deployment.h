@@ -66,4 +66,5 @@ struct PackageId {
   PWSTR resourceId;
   PWSTR publisherId;
 };
+
 }  // namespace keepsnap
